@@ -1,0 +1,35 @@
+#include "app/menu.h"
+
+#include "app/game.h"
+#include "app/game_frame.h"
+
+void init_menu(Game&) {}
+
+void run_menu_frame(Game& game) {
+    const uint32_t start = sys_milliseconds();
+    set_gamma(game, game.config.gamma_level);
+    if (!read_mouse(game)) return;
+    if (Surface* back = game.display.back_buffer) {
+        if (surface_fill(*back, nullptr, 0) == Result::surface_lost) surface_restore(*back);
+    }
+    flip_frame(game);
+    pace_pass(start, 35);
+}
+
+void open_menu_from_game(Game& game) {
+    DisplayDevice& dev = game.display;
+    if (dev.background_copy && dev.background_surface)
+        surface_copy(*dev.background_copy, 0, 0, *dev.background_surface, nullptr, false);
+    if (dev.screen_copy && dev.back_buffer)
+        surface_copy(*dev.screen_copy, 0, 0, *dev.back_buffer, nullptr, false);
+    init_menu(game);
+    game.app.menu_mode = 1;
+}
+
+void menu_escape(Game& game) {
+    if (game.story.current_scene == -1) return;
+    DisplayDevice& dev = game.display;
+    if (dev.background_copy && dev.background_surface)
+        surface_copy(*dev.background_surface, 0, 0, *dev.background_copy, nullptr, false);
+    game.app.menu_mode = 0;
+}

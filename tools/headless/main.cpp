@@ -1,0 +1,106 @@
+// vantor-headless: the game or the setup program on the headless machine, driven by a script.
+#include <unistd.h>
+
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/game.h"
+#include "platform/headless/headless_platform.h"
+#include "setup/setup_main.h"
+#include "tools/headless/runner.h"
+
+namespace {
+
+const char* k_usage =
+    "usage: vantor-headless [--data DIR] [--program game|setup] [--seed N]\n"
+    "                       [--video-memory BYTES] [--pixel-format 565|555] [--no-sound]\n"
+    "                       [--max-passes N] SCRIPT\n";
+
+bool parse_number(const char* text, uint64_t& out) {
+    const char* end = text + std::strlen(text);
+    auto [p, ec] = std::from_chars(text, end, out);
+    return ec == std::errc() && p == end;
+}
+
+int usage(const char* problem) {
+    std::fprintf(stderr, "vantor-headless: %s\n%s", problem, k_usage);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string data_dir, program = "game", script_path;
+    uint64_t seed = 1;
+    RunnerOptions options;
+    headless::Knobs& knobs = headless::machine().knobs;
+
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+        auto number = [&](uint64_t& out) {
+            const char* v = value();
+            return v && parse_number(v, out);
+        };
+        if (arg == "--data") {
+            const char* v = value();
+            if (!v) return usage("--data needs a folder");
+            data_dir = v;
+        } else if (arg == "--program") {
+            const char* v = value();
+            if (!v || (std::strcmp(v, "game") != 0 && std::strcmp(v, "setup") != 0))
+                return usage("--program is game or setup");
+            program = v;
+        } else if (arg == "--seed") {
+            if (!number(seed)) return usage("--seed needs a number");
+        } else if (arg == "--video-memory") {
+            if (!number(knobs.video_memory)) return usage("--video-memory needs a number of bytes");
+        } else if (arg == "--pixel-format") {
+            const char* v = value();
+            if (!v || (std::strcmp(v, "565") != 0 && std::strcmp(v, "555") != 0))
+                return usage("--pixel-format is 565 or 555");
+            knobs.rgb555 = std::strcmp(v, "555") == 0;
+        } else if (arg == "--no-sound") {
+            knobs.sound = false;
+        } else if (arg == "--max-passes") {
+            if (!number(options.max_passes)) return usage("--max-passes needs a number");
+        } else if (!arg.empty() && arg[0] == '-') {
+            return usage(("unknown option " + arg).c_str());
+        } else if (script_path.empty()) {
+            script_path = arg;
+        } else {
+            return usage("one script only");
+        }
+    }
+    if (script_path.empty()) return usage("no script");
+
+    std::ifstream in(script_path, std::ios::binary);
+    if (!in) return usage(("cannot read " + script_path).c_str());
+    std::stringstream text;
+    text << in.rdbuf();
+    std::vector<ScriptCommand> script;
+    std::string error;
+    if (!parse_script(text.str(), script, error)) {
+        std::fprintf(stderr, "%s: %s\n", script_path.c_str(), error.c_str());
+        return 2;
+    }
+
+    options.output_dir = std::filesystem::current_path().string();
+    if (!data_dir.empty() && chdir(data_dir.c_str()) != 0)
+        return usage(("cannot enter " + data_dir).c_str());
+
+    static Game game;
+    random_seed(game.random, static_cast<uint32_t>(seed));
+    Runner runner(game, std::move(script), options);
+    runner.attach();
+    const int code = program == "setup" ? setup_main(game) : app_main(game);
+    runner.finish(code);
+    std::printf("vantor-headless: %s returned %d after %llu passes, clock %u ms\n", program.c_str(),
+                code, static_cast<unsigned long long>(game.app.passes),
+                headless::machine().clock_ms);
+    return 0;
+}
