@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/codepage.h"
+#include "platform/files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Each test runs in a fresh folder as its working directory, like the game does.
+struct InTempDir : ::testing::Test {
+    fs::path old, dir;
+    void SetUp() override {
+        old = fs::current_path();
+        dir = fs::temp_directory_path() / ("vantor_files_" + std::to_string(getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir / "saves");
+        fs::current_path(dir);
+    }
+    void TearDown() override {
+        fs::current_path(old);
+        fs::remove_all(dir);
+    }
+};
+
+std::string read_text(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST_F(InTempDir, AtomicWriteReplacesWholeOrNothing) {
+    const uint8_t first[] = {'a', 'b', 'c'};
+    ASSERT_TRUE(file_write_atomic("saves\\x.bin", first)) << "backslashes are folder separators";
+    EXPECT_EQ(read_text("saves/x.bin"), "abc");
+
+    chmod("saves/x.bin", 0444);
+    const uint8_t second[] = {'z'};
+    EXPECT_FALSE(file_write_atomic("saves/x.bin", second)) << "a read-only file stays untouched";
+    EXPECT_EQ(read_text("saves/x.bin"), "abc");
+
+    EXPECT_FALSE(file_write_atomic("nosuch/x.bin", second)) << "folders are not created";
+    EXPECT_FALSE(fs::exists("nosuch"));
+    for (const auto& e : fs::directory_iterator("saves"))
+        EXPECT_EQ(e.path().filename(), "x.bin") << "no temporary file is left behind";
+}
+
+TEST_F(InTempDir, SearchMatchesSuffixWithoutCaseAndSorts) {
+    for (const char* name : {"saves/b.sav", "saves/A.SAV", "saves/c.sav.bak", "saves/auto.sav"})
+        std::ofstream(name) << "x";
+    const std::vector<std::string> want = {"A.SAV", "auto.sav", "b.sav"};
+    EXPECT_EQ(file_search("saves", ".sav"), want);
+    EXPECT_TRUE(file_search("missing", ".sav").empty());
+}
+
+TEST(Codepage, RoundTripsTheUpperHalf) {
+    EXPECT_EQ(unicode_to_cp1251(U'А'), 0xC0);
+    EXPECT_EQ(unicode_to_cp1251(U'я'), 0xFF);
+    EXPECT_EQ(unicode_to_cp1251(U'ё'), 0xB8);
+    EXPECT_EQ(unicode_to_cp1251(U'€'), 0x88);
+    EXPECT_EQ(unicode_to_cp1251(U'é'), 0) << "not in the page";
+    for (int code = 0; code < 256; ++code) {
+        const char16_t u = cp1251_to_unicode(static_cast<uint8_t>(code));
+        if (u != 0) {
+            EXPECT_EQ(unicode_to_cp1251(u), code);
+        }
+    }
+}
+
+} // namespace
