@@ -75,7 +75,8 @@ void Runner::attach() {
 void Runner::pump(int point) {
     if (game_.app.passes > options_.max_passes)
         fail(blocking_copy_, "more than " + std::to_string(options_.max_passes) + " passes");
-    if (point != static_cast<int>(headless::PumpPoint::dialog)) loop_running_ = true;
+    in_dialog_ = point == static_cast<int>(headless::PumpPoint::dialog);
+    if (!in_dialog_) loop_running_ = true;
     run_commands();
     if (point == static_cast<int>(headless::PumpPoint::block) && block_ != Block::none)
         fail(blocking_copy_,
@@ -91,9 +92,15 @@ void Runner::pump(int point) {
 
 void Runner::finish(int exit_code) {
     program_ended_ = true;
+    in_dialog_ = false;
     exit_code_ = exit_code;
     headless::machine().pump = nullptr;
     run_commands();
+}
+
+bool Runner::window_inactive() const {
+    // Messages still queued (a restore, say) may make it active again.
+    return !game_.app.app_active && headless::machine().queue.empty();
 }
 
 bool Runner::blocked() {
@@ -103,7 +110,7 @@ bool Runner::blocked() {
     case Block::passes:
         // An inactive window runs no passes, so the wait is over; but before the main loop
         // starts (a dialog at start-up) the window is not active yet and the wait stands.
-        if (program_ended_ || (loop_running_ && !game_.app.app_active) ||
+        if (program_ended_ || (loop_running_ && window_inactive()) ||
             game_.app.passes >= target_passes_)
             break;
         return true;
@@ -116,6 +123,9 @@ bool Runner::blocked() {
     }
     case Block::program_end:
         if (program_ended_) break;
+        return true;
+    case Block::dialog_closed:
+        if (program_ended_ || !in_dialog_) break;
         return true;
     }
     block_ = Block::none;
@@ -202,6 +212,8 @@ void Runner::execute(const ScriptCommand& c) {
             fail(c, "dialog takes: check ID on|off, click ID, ok");
         }
         headless::machine().answers.push_back(a);
+        // The commands after OK see the dialog's outcome, so they wait for it to close.
+        if (a.kind == headless::DialogAnswer::ok && in_dialog_) block_ = Block::dialog_closed;
     } else if (n == "until") {
         const uint64_t max =
             c.args.size() == 5 ? static_cast<uint64_t>(number(4)) : k_default_until_max;

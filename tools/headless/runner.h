@@ -30,12 +30,14 @@ private:
         none,
         passes,
         until,
-        program_end
+        program_end,
+        dialog_closed,
     };
 
     void pump(int point);
     void run_commands();
     bool blocked();
+    bool window_inactive() const;
     void execute(const ScriptCommand& c);
     bool evaluate(const ScriptCommand& c, size_t first_word, std::string& got);
     [[noreturn]] void fail(const ScriptCommand& c, const std::string& message);
@@ -55,6 +57,7 @@ private:
     uint64_t until_limit_ = 0;
     bool program_ended_ = false;
     bool closed_ = false;
+    bool in_dialog_ = false;    // the game is showing a modal dialog now
     bool loop_running_ = false; // the game asked for input from its main loop at least once
     int exit_code_ = 0;
 };
