@@ -18,7 +18,7 @@ build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
 demo: build
-	@$(BUILD)/tools/vantor-tool make-demo $(BUILD)/demo
+	$(BUILD)/vantor-tool make-demo $(BUILD)/demo
 
 run: demo
 	cd $(BUILD)/demo && ../vantor
