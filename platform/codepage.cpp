@@ -27,3 +27,18 @@ uint8_t unicode_to_cp1251(char32_t c) {
         if (k_upper[i] != 0 && k_upper[i] == c) return static_cast<uint8_t>(0x80 + i);
     return 0;
 }
+
+std::vector<uint8_t> utf8_to_cp1251(std::string_view utf8) {
+    std::vector<uint8_t> codes;
+    size_t i = 0;
+    while (i < utf8.size()) {
+        char32_t c = static_cast<unsigned char>(utf8[i++]);
+        int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+        if (extra) c &= 0x3Fu >> extra;
+        for (; extra > 0 && i < utf8.size() && (utf8[i] & 0xC0) == 0x80; --extra)
+            c = (c << 6) | (static_cast<unsigned char>(utf8[i++]) & 0x3F);
+        if (extra > 0) continue; // a cut sequence stands for no character
+        if (uint8_t code = unicode_to_cp1251(c)) codes.push_back(code);
+    }
+    return codes;
+}

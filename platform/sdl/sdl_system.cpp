@@ -73,16 +73,8 @@ void toggle_fullscreen() {
     if (!s.fullscreen) SDL_SetWindowSize(s.window, 1280, 960);
 }
 
-// Decode UTF-8 typed text into code page 1251 character messages.
 void post_text(const char* utf8) {
-    const auto* p = reinterpret_cast<const unsigned char*>(utf8);
-    while (*p) {
-        char32_t c = *p++;
-        int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-        if (extra) c &= 0x3F >> extra;
-        for (; extra > 0 && (*p & 0xC0) == 0x80; --extra) c = (c << 6) | (*p++ & 0x3F);
-        if (uint8_t code = unicode_to_cp1251(c)) post(MessageKind::character, code);
-    }
+    for (uint8_t code : utf8_to_cp1251(utf8)) post(MessageKind::character, code);
 }
 
 void translate(const SDL_Event& e) {

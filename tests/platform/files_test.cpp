@@ -63,6 +63,8 @@ TEST(Codepage, RoundTripsTheUpperHalf) {
     EXPECT_EQ(unicode_to_cp1251(U'ё'), 0xB8);
     EXPECT_EQ(unicode_to_cp1251(U'€'), 0x88);
     EXPECT_EQ(unicode_to_cp1251(U'é'), 0) << "not in the page";
+    EXPECT_EQ(utf8_to_cp1251("Aé Жж€"), (std::vector<uint8_t>{'A', ' ', 0xC6, 0xE6, 0x88}));
+    EXPECT_EQ(utf8_to_cp1251("\xD0"), std::vector<uint8_t>{}) << "a cut sequence is dropped";
     for (int code = 0; code < 256; ++code) {
         const char16_t u = cp1251_to_unicode(static_cast<uint8_t>(code));
         if (u != 0) {

@@ -41,19 +41,6 @@ uint32_t key_code(const std::string& name) {
     return 0;
 }
 
-std::vector<uint32_t> cp1251_codes(const std::string& utf8) {
-    std::vector<uint32_t> codes;
-    const auto* p = reinterpret_cast<const unsigned char*>(utf8.c_str());
-    while (*p) {
-        char32_t c = *p++;
-        int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-        if (extra) c &= 0x3F >> extra;
-        for (; extra > 0 && (*p & 0xC0) == 0x80; --extra) c = (c << 6) | (*p++ & 0x3F);
-        if (uint8_t code = unicode_to_cp1251(c)) codes.push_back(code);
-    }
-    return codes;
-}
-
 bool compare(double a, const std::string& op, double b) {
     if (op == "==") return a == b;
     if (op == "!=") return a != b;
@@ -184,7 +171,8 @@ void Runner::execute(const ScriptCommand& c) {
         if (code == 0) fail(c, "unknown key " + c.args[0]);
         sys_post_message({MessageKind::key_down, code});
     } else if (n == "type") {
-        for (uint32_t code : cp1251_codes(c.rest)) sys_post_message({MessageKind::character, code});
+        for (uint8_t code : utf8_to_cp1251(c.rest))
+            sys_post_message({MessageKind::character, code});
     } else if (n == "window") {
         const std::string& what = c.args[0];
         if (what == "minimize")
