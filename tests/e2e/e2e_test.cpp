@@ -13,6 +13,7 @@
 
 #include "app/config.h"
 #include "tools/common/json.h"
+#include "tools/common/png_image.h"
 
 namespace fs = std::filesystem;
 
@@ -234,6 +235,17 @@ TEST_F(E2E, DisplayModeFollowsVideoMemoryAndPixelFormat) {
         EXPECT_EQ(bpp == 15 ? 16 : bpp, k.bpp) << k.options;
     }
     EXPECT_EQ(field(dumped_state(), "display_bpp"), 15) << "5-5-5 shows as 15";
+}
+
+TEST_F(E2E, LostSurfacesDoNotStopTheGame) {
+    GameConfig c;
+    write_config_file(c, 1);
+    expect_ok("lost_surfaces.script");
+    RgbImage shot;
+    ASSERT_TRUE(read_png((dir / "lost.png").string(), shot));
+    EXPECT_EQ(shot.width, 640);
+    EXPECT_EQ(shot.height, 480);
+    EXPECT_EQ(clean_exit_word(), 1);
 }
 
 TEST_F(E2E, ScriptFailuresNameTheLine) {

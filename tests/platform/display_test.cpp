@@ -55,6 +55,27 @@ TEST_F(DisplayTest, FlipRotatesTheChainAndPresents) {
     EXPECT_EQ(display_flip(d), Result::ok);
 }
 
+TEST_F(DisplayTest, PresentedFrameShowsThroughTheGammaRamp) {
+    Display d = open(64 << 20);
+    ASSERT_EQ(display_set_mode(d, 640, 480, 16), Result::ok);
+    SurfacePtr primary;
+    ASSERT_EQ(display_create_primary(d, 1, true, primary), Result::ok);
+    surface_set_pixel(*surface_back_buffer(*primary), 3, 2, pack_rgb(d.mode_format, 255, 132, 8));
+    GammaRamp half = identity_gamma_ramp();
+    for (int i = 0; i < 256; ++i)
+        half.red[i] = half.green[i] = half.blue[i] = static_cast<uint16_t>(i * 128);
+    display_set_gamma(d, half);
+    ASSERT_EQ(display_flip(d), Result::ok);
+    int w = 0, h = 0;
+    const std::vector<uint8_t> rgb = headless::presented_rgb(w, h);
+    ASSERT_EQ(w, 640);
+    const uint8_t* p = &rgb[(2 * 640 + 3) * 3];
+    EXPECT_EQ(p[0], 127) << "255 through a ramp of slope 128";
+    EXPECT_EQ(p[1], 67) << "green 132 keeps six bits, widens to 134, then the ramp";
+    EXPECT_EQ(p[2], 4);
+    EXPECT_EQ(rgb[0], 0);
+}
+
 TEST_F(DisplayTest, SixteenBitModeFollowsTheMachine) {
     headless::machine().knobs.rgb555 = true;
     Display d = open(64 << 20);
