@@ -7,6 +7,12 @@
 #include "app/display_device.h"
 #include "app/input.h"
 #include "app/random.h"
+#include "audio/sound.h"
+#include "resources/material.h"
+#include "resources/picture.h"
+#include "resources/scene_background.h"
+#include "resources/scene_description.h"
+#include "resources/spoken_lines.h"
 #include "scenes/story_state.h"
 
 struct Game {
@@ -16,4 +22,12 @@ struct Game {
     DisplayDevice display;
     StoryState story;
     Random random;
+    SceneBuffers scene_buffers;
+    SceneCamera camera;
+    Lighting lighting;
+    FireTable fires{};
+    FireFrames fire_frames;
+    MaterialTable materials;
+    TextState text;
+    SoundState sound;
 };

@@ -11,6 +11,7 @@ struct StoryState {
     int32_t story_cycle = 0;
     int32_t MainSost = 0;
     int32_t MainFlags = 0;
+    int32_t hero = 0; // hero selector: 0 Tovi, 1 Brask
     std::array<int32_t, 256> fase{};
     std::array<int32_t, 256> Flags{};
 };
