@@ -108,6 +108,16 @@ SceneLoad load_scene_background(Game& game) {
     b.scene_picture_work = b.scene_picture_rgb32;
     decode_zbf(zbf, std::span<uint16_t, k_depth_pixels>(b.scene_depth16));
 
+    // The 3D device tests its characters against the scene's depth picture: it goes into the
+    // scene depth surface, and a copy in system memory restores it after a loss.
+    if (game.config.hardware_acceleration && dev.scene_depth_surface) {
+        write_depth_surface(*dev.scene_depth_surface, b.scene_depth16, dev.depth_bits,
+                            dev.depth_mask);
+        if (game.config.stencil_shadows == 4 && dev.device) device_clear_stencil(*dev.device, 0);
+        if (dev.spare_depth_surface)
+            surface_copy(*dev.spare_depth_surface, 0, 0, *dev.scene_depth_surface, nullptr, false);
+    }
+
     load_scene_description(game, stem + ".txt");
     return SceneLoad::complete;
 }
