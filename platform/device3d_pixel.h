@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -241,6 +242,7 @@ VANTOR_ALWAYS_INLINE uint32_t sample(const Raster& r, bool linear, int64_t u, in
 // Doubles to fixed point without overflow: values extrapolated along a sliver of a triangle
 // can run far out.
 inline int64_t fix64(double v, double limit) {
+    if (std::isnan(v)) return 0;
     return static_cast<int64_t>(std::clamp(v, -limit, limit));
 }
 

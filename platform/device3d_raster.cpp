@@ -505,8 +505,17 @@ void raster_line(const Raster& r, const RasterVertex& a, const RasterVertex& b) 
     // Pixels along the major axis from the first end up to, not including, the last: a line
     // strip draws each joint once.
     const float from = x_major ? a.x : a.y;
-    const int first = pixel_of(from), last = pixel_of(x_major ? b.x : b.y);
+    int first = pixel_of(from), last = pixel_of(x_major ? b.x : b.y);
     const int dir = last >= first ? 1 : -1;
+    // Only the part over the clip rectangle is walked.
+    const int lo = x_major ? r.clip_x0 : r.clip_y0, hi = x_major ? r.clip_x1 : r.clip_y1;
+    if (dir > 0) {
+        first = std::max(first, lo);
+        last = std::max(std::min(last, hi), first);
+    } else {
+        first = std::min(first, hi - 1);
+        last = std::min(std::max(last, lo - 1), first);
+    }
     for (int i = first; i != last; i += dir) {
         const float t = std::clamp((static_cast<float>(i) - from) / along, 0.0f, 1.0f);
         const int minor = pixel_of(x_major ? a.y + dy * t : a.x + dx * t);

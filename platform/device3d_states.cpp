@@ -232,8 +232,13 @@ Result device_clear_stencil(Device3D& device, uint32_t value) {
     if (mask == 0) return Result::ok;
     const uint32_t bits = value & mask;
     for (int y = 0; y < depth->height; ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(depth->row(y));
-        for (int x = 0; x < depth->width; ++x) row[x] = (row[x] & ~mask) | bits;
+        uint8_t* row = depth->row(y);
+        for (int x = 0; x < depth->width; ++x) {
+            uint32_t word;
+            std::memcpy(&word, row + 4 * x, 4);
+            word = (word & ~mask) | bits;
+            std::memcpy(row + 4 * x, &word, 4);
+        }
     }
     return Result::ok;
 }
