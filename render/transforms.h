@@ -10,6 +10,7 @@
 // x 65535 are nearest integers, stored as floats holding whole numbers (see software_int).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 
@@ -50,7 +51,9 @@ void transform_project(std::span<const ModelVertex> source, std::span<ScreenVert
 // The 3-float form (shadow volumes): each point through M and projected, z = z' (floats).
 void transform_project_points(std::span<const Vec3> source, std::span<Vec3> dest, const Matrix& m);
 
-// The software form's whole number held in a screen vertex field.
+// The software form's whole number held in a screen vertex field (not-a-number reads as 0,
+// values beyond a billion are held there).
 inline int32_t software_int(float v) {
-    return static_cast<int32_t>(v);
+    if (!(v == v)) return 0;
+    return static_cast<int32_t>(std::clamp(v, -1.0e9f, 1.0e9f));
 }
