@@ -147,48 +147,59 @@ Actor& RenderHarness::place_hero(int slot, int x, int y, float heading) {
 void RenderHarness::frame() {
     const int passes = options.path == DrawPath::software ? 2 : 1;
     for (int pass = 0; pass < passes; ++pass) {
-        // The picture in the display format.
-        LockedRect lock;
-        surface_lock(*back_buffer, lock);
-        for (int y = 0; y < 480; ++y)
-            for (int x = 0; x < 640; ++x) {
-                const size_t i = size_t(y) * 640 + size_t(x);
-                if (options.bpp == 32)
-                    std::memcpy(lock.bits + y * lock.pitch + x * 4,
-                                scene.scene_picture_work.data() + i * 4, 4);
-                else
-                    std::memcpy(lock.bits + y * lock.pitch + x * 2, &scene.scene_picture_16[i], 2);
-            }
-        RenderContext ctx{options.settings, camera, lighting, *materials, *draw};
-        if (device != nullptr) {
-            surface_unlock(*back_buffer);
-            write_depth_surface(*depth, scene.scene_depth16, options.stencil ? 32 : 16,
-                                options.stencil ? 0xFFFFFF00u : 0xFFFFu);
-            ctx.device = device.get();
-            ctx.textures = &textures;
-            ctx.stencil_bits = options.stencil ? 8 : 0;
-            device_begin_scene(*device);
-        } else {
-            const DirtyBuffers buffers{scene.scene_picture_rgb32, scene.scene_picture_work,
-                                       scene.scene_depth16, draw->scene_depth16_copy};
-            present_dirty_rects(draw->dirty_rects, buffers, lock.bits, lock.pitch, options.bpp);
-            restore_dirty_rects(draw->dirty_rects, buffers);
-            ctx.soft = {lock.bits, lock.pitch, options.bpp, scene.scene_depth16,
-                        scene.scene_picture_rgb32};
-        }
-        for (Actor& a : actors->actors) actor_draw(ctx, a);
-        if (device != nullptr) {
-            if (options.stencil && options.settings.stencil_shadows == 4)
-                draw_shadow_darkening(*device);
-            device_end_scene(*device);
-        } else {
-            surface_unlock(*back_buffer);
-        }
-        const SmoothReference ref{scene.scene_picture_work, scene.scene_picture_16};
-        if (pass + 1 == passes)
-            smooth_outlines(draw->smooth_rects, options.settings.smoothing, options.bpp,
-                            *back_buffer, *work, ref);
-        else
-            draw->smooth_rects = {};
+        begin_pass();
+        draw_pass(pass + 1 == passes);
     }
+}
+
+void RenderHarness::begin_pass() {
+    // The picture in the display format, and the scene depth for the device.
+    LockedRect lock;
+    surface_lock(*back_buffer, lock);
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            const size_t i = size_t(y) * 640 + size_t(x);
+            if (options.bpp == 32)
+                std::memcpy(lock.bits + y * lock.pitch + x * 4,
+                            scene.scene_picture_work.data() + i * 4, 4);
+            else
+                std::memcpy(lock.bits + y * lock.pitch + x * 2, &scene.scene_picture_16[i], 2);
+        }
+    surface_unlock(*back_buffer);
+    if (device != nullptr)
+        write_depth_surface(*depth, scene.scene_depth16, options.stencil ? 32 : 16,
+                            options.stencil ? 0xFFFFFF00u : 0xFFFFu);
+}
+
+void RenderHarness::draw_pass(bool smooth) {
+    RenderContext ctx{options.settings, camera, lighting, *materials, *draw};
+    LockedRect lock;
+    if (device != nullptr) {
+        ctx.device = device.get();
+        ctx.textures = &textures;
+        ctx.stencil_bits = options.stencil ? 8 : 0;
+        device_begin_scene(*device);
+    } else {
+        surface_lock(*back_buffer, lock);
+        const DirtyBuffers buffers{scene.scene_picture_rgb32, scene.scene_picture_work,
+                                   scene.scene_depth16, draw->scene_depth16_copy};
+        present_dirty_rects(draw->dirty_rects, buffers, lock.bits, lock.pitch, options.bpp);
+        restore_dirty_rects(draw->dirty_rects, buffers);
+        ctx.soft = {lock.bits, lock.pitch, options.bpp, scene.scene_depth16,
+                    scene.scene_picture_rgb32};
+    }
+    for (Actor& a : actors->actors) actor_draw(ctx, a);
+    if (device != nullptr) {
+        if (options.stencil && options.settings.stencil_shadows == 4)
+            draw_shadow_darkening(*device);
+        device_end_scene(*device);
+    } else {
+        surface_unlock(*back_buffer);
+    }
+    const SmoothReference ref{scene.scene_picture_work, scene.scene_picture_16};
+    if (smooth)
+        smooth_outlines(draw->smooth_rects, options.settings.smoothing, options.bpp, *back_buffer,
+                        *work, ref);
+    else
+        draw->smooth_rects = {};
 }

@@ -14,7 +14,6 @@
 #include "render/actor.h"
 #include "render/model_draw.h"
 #include "resources/hardware_texture.h"
-#include "tools/common/png_image.h"
 
 enum class DrawPath {
     device,
@@ -58,7 +57,10 @@ struct RenderHarness {
     // darkening and smoothing. The software path runs two passes so the blob shadows drawn into
     // the frame picture reach the screen.
     void frame();
-    RgbImage image() const;
+    // The two halves of a pass: the picture (and the device's depth), then the drawing (and
+    // smoothing when `smooth`).
+    void begin_pass();
+    void draw_pass(bool smooth);
 };
 
 // The screen rectangle of the pillar standing in front of the floor.
