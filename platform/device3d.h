@@ -153,7 +153,9 @@ struct Texture {
     bool stale = true;          // argb does not yet show the last writes
 };
 
-using TexturePtr = std::unique_ptr<Texture>;
+// Shared: the device keeps the texture it draws with alive, as the caller's table does, so
+// releasing or replacing a table entry never leaves the device with a dangling texture.
+using TexturePtr = std::shared_ptr<Texture>;
 
 // Fails for a size beyond the device's limits, for a size the device's pow2/square requirements
 // do not allow, and for a format it does not list.
@@ -326,8 +328,8 @@ enum TextureFilter : uint32_t {
 Result device_set_texture_stage_state(Device3D& device, int stage, StageState state,
                                       uint32_t value);
 uint32_t device_texture_stage_state(const Device3D& device, StageState state);
-// The texture stays owned by the caller and must outlive its use (set another or none first).
-Result device_set_texture(Device3D& device, int stage, Texture* texture);
+// The device holds on to the texture until another (or none) is set.
+Result device_set_texture(Device3D& device, int stage, TexturePtr texture);
 
 enum class Primitive {
     triangle_list,

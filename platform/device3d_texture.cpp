@@ -120,7 +120,7 @@ Result texture_create(const Device3D& device, int width, int height, const Pixel
     const auto& formats = device.texture_formats;
     if (std::find(formats.begin(), formats.end(), format) == formats.end())
         return Result::wrong_format;
-    auto texture = std::make_unique<Texture>();
+    auto texture = std::make_shared<Texture>();
     texture->width = width;
     texture->height = height;
     texture->format = format;

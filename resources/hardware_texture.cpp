@@ -158,9 +158,9 @@ Result restore_named_texture(HardwareTextures& textures, const char* name, const
     return Result::ok;
 }
 
-Texture* get_named_texture(HardwareTextures& textures, const char* name) {
+TexturePtr get_named_texture(HardwareTextures& textures, const char* name) {
     NamedTexture* record = name ? find(textures, name) : nullptr;
-    return record ? record->surface.get() : nullptr;
+    return record ? record->surface : nullptr;
 }
 
 void destroy_named_texture(HardwareTextures& textures, const char* name) {

@@ -51,8 +51,9 @@ Result create_named_texture(HardwareTextures& textures, const char* name, int st
 // Make (or make again) the texture surface of a registered texture and fill it with its picture.
 Result restore_named_texture(HardwareTextures& textures, const char* name, const Device3D* device);
 
-// The surface of a registered texture; none when the name is not registered or has no surface.
-Texture* get_named_texture(HardwareTextures& textures, const char* name);
+// The surface of a registered texture (shared with the registry); none when the name is not
+// registered or has no surface.
+TexturePtr get_named_texture(HardwareTextures& textures, const char* name);
 
 // Release the surface and the picture and forget the name.
 void destroy_named_texture(HardwareTextures& textures, const char* name);
