@@ -168,6 +168,10 @@ void texture_unlock(Texture& texture);
 // (nearest texel) when the sizes differ.
 Result texture_copy_from(Texture& texture, Surface& source);
 
+// The size of a texture for a picture: rounded up to powers of two when the device requires them
+// (1 stays 1), then the larger side for both when it requires square textures.
+void texture_size_for(const DeviceCaps& caps, int& width, int& height);
+
 // Pack 8-bit alpha, red, green and blue (0xAARRGGBB) into a texel word of `format`: each channel
 // keeps its high bits, as many as its mask has, moved to the mask's place.
 uint32_t pack_argb(const PixelFormat& format, uint32_t argb);

@@ -58,10 +58,6 @@ TexturePtr get_named_texture(HardwareTextures& textures, const char* name);
 // Release the surface and the picture and forget the name.
 void destroy_named_texture(HardwareTextures& textures, const char* name);
 
-// The size of the texture for a picture: rounded up to powers of two when the device requires
-// them (1 stays 1), then the larger side for both when it requires square textures.
-void texture_size_for(const DeviceCaps& caps, int& width, int& height);
-
 // The first of the device's formats for a picture of `bits` bits a pixel with or without alpha:
 // an 8-bit palette format for 8 bits or fewer, else an RGB format of exactly that depth with
 // alpha exactly when wanted; failing that, a 16-bit one. None when nothing fits.
