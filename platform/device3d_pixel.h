@@ -12,8 +12,10 @@
 
 #if defined(__GNUC__)
 #define VANTOR_ALWAYS_INLINE [[gnu::always_inline]] inline
+#define VANTOR_INLINE_LAMBDA __attribute__((always_inline))
 #else
 #define VANTOR_ALWAYS_INLINE inline
+#define VANTOR_INLINE_LAMBDA
 #endif
 
 namespace raster {
