@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "render/lighting.h"
 #include "render/shadows.h"
@@ -41,11 +42,11 @@ const Material& material_of(const RenderContext& ctx, const ModelPart& part, int
     return table[static_cast<size_t>(m)];
 }
 
-Texture* hardware_texture_of(const RenderContext& ctx, const ModelPart& part, int32_t base) {
+TexturePtr hardware_texture_of(const RenderContext& ctx, const ModelPart& part, int32_t base) {
     if (ctx.textures == nullptr) return nullptr;
     const int64_t m = int64_t(part.header.material) + base;
     if (m < 0 || m >= k_texture_count) return nullptr;
-    return ctx.textures->texture_table[static_cast<size_t>(m)].get();
+    return ctx.textures->texture_table[static_cast<size_t>(m)];
 }
 
 struct FloatRect {
@@ -107,8 +108,8 @@ void set_blend_states(Device3D& d, int32_t blend_mode) {
     device_set_render_state(d, RenderState::z_write_enable, 0);
 }
 
-void set_material_states(RenderContext& ctx, const Material& m, Texture* texture, bool stencil_zero,
-                         const FogResult& fog) {
+void set_material_states(RenderContext& ctx, const Material& m, TexturePtr texture,
+                         bool stencil_zero, const FogResult& fog) {
     Device3D& d = *ctx.device;
     if (m.alpha_test != 0) {
         device_set_texture_stage_state(d, 0, StageState::alpha_arg1, TA_TEXTURE);
@@ -121,7 +122,7 @@ void set_material_states(RenderContext& ctx, const Material& m, Texture* texture
         device_set_render_state(d, RenderState::src_blend, BLEND_SRCALPHA);
         device_set_render_state(d, RenderState::dest_blend, BLEND_INVSRCALPHA);
     }
-    device_set_texture(d, 0, texture);
+    device_set_texture(d, 0, std::move(texture));
     const uint32_t cull = m.cull_mode == 1 ? CULL_CW : m.cull_mode == 2 ? CULL_CCW : CULL_NONE;
     device_set_render_state(d, RenderState::cull_mode, cull);
     if (stencil_zero) {

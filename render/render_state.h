@@ -45,7 +45,7 @@ struct ShadowState {
         std::vector<VolumeVertex>(k_shadow_volume_vertices)};
     int32_t high_water = 0;
     std::vector<std::array<uint16_t, 2>> edges;        // silhouette work list
-    Texture* blob_texture = nullptr;                   // device path
+    TexturePtr blob_texture;                           // device path
     const PaletteTexture* blob_soft_texture = nullptr; // software path
 };
 

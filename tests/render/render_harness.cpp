@@ -121,7 +121,7 @@ RenderHarness::RenderHarness(const HarnessOptions& o) : options(o) {
                 std::memcpy(lock.bits + y * lock.pitch + x * 4, &px, 4);
             }
         texture_unlock(*blob_texture);
-        draw->shadows.blob_texture = blob_texture.get();
+        draw->shadows.blob_texture = blob_texture;
     }
     draw->shadows.shadow_lights[0] = {-30, -60, 20};
     draw->shadows.shadow_light_count = 1;
