@@ -171,6 +171,11 @@ struct ActorContext {
 // Reset a slot to the fresh state (every field 0, smooth_edges 1), releasing its model.
 void actor_reset(Actor& a);
 
+// At the start of every game frame: the frame's one path search is free again.
+inline void actors_begin_frame(ActorState& state) {
+    state.searches_this_frame = 0;
+}
+
 void actor_update(ActorContext& ctx, Actor& a);
 void actor_walk_to(Actor& a, int32_t x, int32_t y, float final_heading);
 int actor_arrived(const ActorContext& ctx, Actor& a);

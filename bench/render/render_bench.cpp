@@ -87,7 +87,7 @@ void BM_ActorUpdateThirteenWalking(benchmark::State& state) {
     auto ctx = h->actor_context();
     int n = 0;
     for (auto _ : state) {
-        h->actors->searches_this_frame = 0;
+        actors_begin_frame(*h->actors);
         for (int i = 0; i < 13; ++i) {
             Actor& a = h->actors->actors[size_t(i)];
             if (!a.walking && !a.retarget)

@@ -40,7 +40,7 @@ void walking(RenderHarness& h) {
     actor_walk_to(a, 520, 250, 10);
     auto ctx = h.actor_context();
     for (int i = 0; i < 25; ++i) {
-        h.actors->searches_this_frame = 0;
+        actors_begin_frame(*h.actors);
         actor_update(ctx, a);
     }
 }
@@ -122,7 +122,7 @@ TEST(RenderScene, WalkingHeroStaysOnTheFloorAndBehindNearerScenery) {
         auto ctx = h->actor_context();
         bool hidden_part_seen = false;
         for (int i = 0; i < 200 && (a.walking || a.retarget); ++i) {
-            h->actors->searches_this_frame = 0;
+            actors_begin_frame(*h->actors);
             actor_update(ctx, a);
             ASSERT_NEAR(a.position.y, -0.2f, 0.05f); // on the floor
             h->frame();

@@ -116,18 +116,18 @@ TEST(Walking, WalksTheFloorToTheTargetAndOneSearchPerFrame) {
     setup_walker(b, c.scene.floor_point(400, 300));
     actor_walk_to(c.a, 420, 330, 10);
     actor_walk_to(b, 250, 350, 10);
-    c.scene.actors->searches_this_frame = 0;
+    actors_begin_frame(*c.scene.actors);
     actor_update(c.ctx, c.a);
     actor_update(c.ctx, b);
     EXPECT_EQ(c.a.walking, 1);
     EXPECT_EQ(b.retarget, 1); // waits for the next frame
     EXPECT_EQ(b.walking, 0);
-    c.scene.actors->searches_this_frame = 0;
+    actors_begin_frame(*c.scene.actors);
     actor_update(c.ctx, b);
     EXPECT_EQ(b.retarget, 0);
     EXPECT_EQ(b.walking, 1);
     for (int frame = 0; frame < 2000 && (c.a.walking || b.walking); ++frame) {
-        c.scene.actors->searches_this_frame = 0;
+        actors_begin_frame(*c.scene.actors);
         actor_update(c.ctx, c.a);
         actor_update(c.ctx, b);
         ASSERT_NEAR(c.a.position.y, 0.0f, 0.3f); // on the floor all the way
