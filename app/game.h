@@ -8,6 +8,7 @@
 #include "app/input.h"
 #include "app/random.h"
 #include "audio/sound.h"
+#include "render/actor.h"
 #include "resources/material.h"
 #include "resources/picture.h"
 #include "resources/scene_background.h"
@@ -30,4 +31,5 @@ struct Game {
     MaterialTable materials;
     TextState text;
     SoundState sound;
+    ActorState actors; // the 16 character slots and what their update shares
 };

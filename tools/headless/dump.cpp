@@ -16,6 +16,64 @@ Json int_array(const auto& values) {
     return a;
 }
 
+Json point(const Vec3& p) {
+    Json a = Json::array();
+    a.push(Json(p.x));
+    a.push(Json(p.y));
+    a.push(Json(p.z));
+    return a;
+}
+
+Json dump_actor(const Actor& a) {
+    Json j = Json::object();
+    j["model"] = !actor_empty(a);
+    j["part_count"] = a.part_count;
+    j["update_count"] = a.update_count;
+    j["running"] = a.running;
+    j["may_run"] = a.may_run;
+    j["blend_mode"] = a.blend_mode;
+    j["hoverable"] = a.hoverable;
+    j["smooth_edges"] = a.smooth_edges;
+    j["tint"] = a.tint;
+    j["retarget_any_state"] = a.retarget_any_state;
+    j["draw_rect"] = int_array(a.draw_rect);
+    j["shadow_rect"] = int_array(a.shadow_rect);
+    j["collision_radius_sq"] = a.collision_radius_sq;
+    j["collision_slot"] = a.collision_slot;
+    j["scale"] = point(a.scale);
+    j["position"] = point(a.position);
+    j["destination"] = point(a.destination);
+    j["stair_exit"] = point(a.stair_exit);
+    j["waypoint"] = point(a.waypoint);
+    j["target_x"] = a.target_x;
+    j["target_y"] = a.target_y;
+    j["order_x"] = a.order_x;
+    j["order_y"] = a.order_y;
+    j["final_heading"] = a.final_heading;
+    j["retarget"] = a.retarget;
+    j["waypoint_x"] = a.waypoint_x;
+    j["waypoint_y"] = a.waypoint_y;
+    j["path_length"] = a.path_length;
+    j["straight_path"] = a.straight_path;
+    j["walk_speed"] = a.walk_speed;
+    j["run_speed"] = a.run_speed;
+    j["path_index"] = a.path_index;
+    j["walking"] = a.walking;
+    j["frame"] = a.frame;
+    j["state"] = a.state;
+    j["idle_variants"] = a.idle_variants;
+    j["idle_state"] = a.idle_state;
+    j["stair_frames"] = a.stair_frames;
+    j["on_stairs"] = a.on_stairs;
+    j["stairs_pending"] = a.stairs_pending;
+    j["heading"] = a.heading;
+    j["turn_target"] = a.turn_target;
+    j["script_value"] = a.script_value;
+    j["material_base"] = a.material_base;
+    j["shadow_kind"] = a.shadow_kind;
+    return j;
+}
+
 } // namespace
 
 Json dump_game(const Game& game) {
@@ -51,5 +109,9 @@ Json dump_game(const Game& game) {
     j["video_memory_total"] = dev.video_memory_total;
 
     j["current_scene"] = game.story.current_scene;
+
+    Json actors = Json::array();
+    for (const Actor& a : game.actors.actors) actors.push(dump_actor(a));
+    j["actors"] = std::move(actors);
     return j;
 }

@@ -1,0 +1,150 @@
+#include "app/smoothing.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr int k_width = 640;
+constexpr int k_height = 480;
+
+struct Rgb {
+    int b = 0, g = 0, r = 0;
+};
+
+// Pixels of the work surface, expanded to 8 bits a channel and packed back.
+struct PixelAccess {
+    uint8_t* bits;
+    int pitch;
+    int bpp;
+
+    uint32_t raw(int x, int y) const {
+        const uint8_t* row = bits + static_cast<size_t>(y) * static_cast<size_t>(pitch);
+        if (bpp == 32) {
+            uint32_t v;
+            std::memcpy(&v, row + x * 4, 4);
+            return v & 0x00FFFFFFu;
+        }
+        uint16_t v;
+        std::memcpy(&v, row + x * 2, 2);
+        return v;
+    }
+    Rgb get(int x, int y) const {
+        const uint32_t v = raw(x, y);
+        if (bpp == 32) return {int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF)};
+        if (bpp == 16)
+            return {int(v & 0x1F) * 8, int((v >> 5) & 0x3F) * 4, int((v >> 11) & 0x1F) * 8};
+        return {int(v & 0x1F) * 8, int((v >> 5) & 0x1F) * 8, int((v >> 10) & 0x1F) * 8};
+    }
+    void set(int x, int y, Rgb c) {
+        c = {std::min(c.b, 255), std::min(c.g, 255), std::min(c.r, 255)};
+        uint8_t* row = bits + static_cast<size_t>(y) * static_cast<size_t>(pitch);
+        if (bpp == 32) {
+            const uint32_t v = uint32_t(c.b) | (uint32_t(c.g) << 8) | (uint32_t(c.r) << 16);
+            std::memcpy(row + x * 4, &v, 4);
+            return;
+        }
+        uint16_t v;
+        if (bpp == 16)
+            v = static_cast<uint16_t>((c.b >> 3) | ((c.g >> 2) << 5) | ((c.r >> 3) << 11));
+        else
+            v = static_cast<uint16_t>((c.b >> 3) | ((c.g >> 3) << 5) | ((c.r >> 3) << 10));
+        std::memcpy(row + x * 2, &v, 2);
+    }
+};
+
+uint32_t reference_pixel(const SmoothReference& ref, int bpp, int x, int y) {
+    const size_t i = static_cast<size_t>(y) * k_width + static_cast<size_t>(x);
+    if (bpp == 32) {
+        if ((i + 1) * 4 > ref.picture32.size()) return 0xFFFFFFFFu;
+        uint32_t v;
+        std::memcpy(&v, ref.picture32.data() + i * 4, 4);
+        return v & 0x00FFFFFFu;
+    }
+    return i < ref.picture16.size() ? ref.picture16[i] : 0xFFFFFFFFu;
+}
+
+Rgb average4(Rgb a, Rgb b, Rgb c, Rgb d) {
+    return {(a.b + b.b + c.b + d.b) / 4, (a.g + b.g + c.g + d.g) / 4, (a.r + b.r + c.r + d.r) / 4};
+}
+
+int channel_sum(Rgb c) {
+    return c.b + c.g + c.r;
+}
+
+void smooth_interior(PixelAccess& p, int x, int y, int32_t smoothing) {
+    const Rgb here = p.get(x, y);
+    if (smoothing == 3) return;
+    if (p.bpp == 32 && smoothing == 1) {
+        const Rgb right = p.get(x + 1, y);
+        if (std::abs(channel_sum(here) - channel_sum(right)) >= 128)
+            p.set(x, y, average4(here, right, p.get(x + 1, y + 1), p.get(x, y + 1)));
+        return;
+    }
+    if (smoothing == 1 || smoothing == 2) {
+        const Rgb l = p.get(x - 1, y), r = p.get(x + 1, y), a = p.get(x, y - 1),
+                  b = p.get(x, y + 1);
+        p.set(x, y,
+              {(4 * here.b + l.b + r.b + a.b + b.b) / 8, (4 * here.g + l.g + r.g + a.g + b.g) / 8,
+               (4 * here.r + l.r + r.r + a.r + b.r) / 8});
+    }
+}
+
+void smooth_rect(PixelAccess& p, const SmoothReference& ref, const SmoothRect& e, int w, int h,
+                 int32_t smoothing) {
+    for (int y = e.top + 1; y <= e.top + h; ++y) {
+        bool in_run = false;
+        for (int x = e.left + 1; x <= e.left + w; ++x) {
+            const bool same = p.raw(x, y) == reference_pixel(ref, p.bpp, x, y);
+            if (!in_run) {
+                if (same) continue;
+                p.set(x, y,
+                      average4(p.get(x, y), p.get(x - 1, y), p.get(x - 1, y + 1), p.get(x, y + 1)));
+                in_run = true;
+            } else if (same) {
+                p.set(x - 1, y,
+                      average4(p.get(x, y), p.get(x - 1, y), p.get(x - 1, y + 1), p.get(x, y + 1)));
+                in_run = false;
+            } else {
+                smooth_interior(p, x, y, smoothing);
+            }
+        }
+    }
+}
+
+} // namespace
+
+void add_smooth_rect(SmoothList& list, int32_t smoothing, int32_t right, int32_t left,
+                     int32_t bottom, int32_t top) {
+    for (SmoothRect& e : list) {
+        if (e.mode != 0) continue;
+        e.mode = smoothing;
+        e.left = std::max(left - 3, 0);
+        e.right = std::min(right + 3, k_width - 1);
+        e.top = std::max(top - 2, 0);
+        e.bottom = std::min(bottom + 2, k_height - 1);
+        return;
+    }
+}
+
+void smooth_outlines(SmoothList& list, int32_t smoothing, int display_bpp, Surface& back_buffer,
+                     Surface& work, const SmoothReference& reference) {
+    for (SmoothRect& e : list) {
+        if (e.mode == 0) continue;
+        e.mode = 0;
+        const int w = e.right - e.left - 2, h = e.bottom - e.top - 2;
+        if (w <= 0 || h <= 0) continue;
+        if (e.left < 0 || e.top < 0 || e.right >= back_buffer.width ||
+            e.bottom >= back_buffer.height || e.right >= work.width || e.bottom >= work.height)
+            continue;
+        const Rect r{e.left, e.top, e.right + 1, e.bottom + 1};
+        if (surface_copy(work, e.left, e.top, back_buffer, &r, false) != Result::ok) continue;
+        LockedRect lock;
+        if (surface_lock(work, lock) != Result::ok) continue;
+        PixelAccess p{lock.bits, lock.pitch, display_bpp};
+        smooth_rect(p, reference, e, w, h, smoothing);
+        surface_unlock(work);
+        surface_copy(back_buffer, e.left, e.top, work, &r, false);
+    }
+}
