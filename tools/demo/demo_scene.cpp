@@ -1,0 +1,163 @@
+#include "tools/demo/demo_scene.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "app/random.h"
+#include "resources/bmp.h"
+#include "resources/msk.h"
+#include "resources/scene_background.h"
+#include "resources/tiff_picture.h"
+#include "resources/zbf.h"
+
+namespace {
+
+constexpr int k_jpeg_quality = 92;
+
+std::string three_digits(int n) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%03d", n);
+    return buf;
+}
+
+RgbPicture picture_from(const std::vector<uint8_t>& rgb, int w, int h) {
+    RgbPicture p;
+    p.width = w;
+    p.height = h;
+    p.rgb = rgb;
+    return p;
+}
+
+} // namespace
+
+std::array<float, 3> file_point(const V3d& w) {
+    return {static_cast<float>(w.x * 10), static_cast<float>(w.z * 10),
+            static_cast<float>(-w.y * 10)};
+}
+
+V3d SceneView::on_level(double sx, double sy, double level) const {
+    const Ray r = trace.ray(sx, sy);
+    const double t = (level - r.o.y) / r.d.y;
+    return r.o + r.d * t;
+}
+
+ScreenPoint SceneView::screen(const V3d& p) const {
+    return project_point(
+        camera.view_projection,
+        Vec3{static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)});
+}
+
+SceneView scene_view(const DemoScene& scene) {
+    const std::string text = encode_scene_description(scene.description);
+    SceneView view;
+    Lighting lighting;
+    FireTable fires{};
+    Random random;
+    apply_scene_description(text, {view.camera, lighting, fires, random});
+    double m[4][4];
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) m[r][c] = view.camera.view_matrix.m[r][c];
+    view.trace = make_trace_camera(m, view.camera.projection_matrix.m[0][0]);
+    return view;
+}
+
+uint16_t depth_buffer_value(double depth) {
+    const double z = (depth - 1) * k_focal_factor;
+    const double v = std::round(z * k_software_depth_scale);
+    return static_cast<uint16_t>(v < 0 ? 0 : v > 65535 ? 65535 : v);
+}
+
+GeneratedScene generate_scene(const SceneRecipe& recipe, const SceneQuality& quality,
+                              DemoOutput& out) {
+    GeneratedScene g;
+    g.scene.number = recipe.number;
+    recipe.describe(g.scene);
+    g.view = scene_view(g.scene);
+    SceneBuilder builder;
+    recipe.build(g.view, builder, g.scene);
+
+    std::vector<uint16_t> object_tags;
+    for (const DemoObject& o : g.scene.objects) object_tags.push_back(o.tag);
+    Tracer background = filtered_tracer(builder.tracer, object_tags);
+
+    RenderOptions options;
+    options.shading = quality.shading;
+    options.aa = quality.aa;
+    options.shadow_rays = quality.shadow_rays;
+    options.ao_rays = quality.ao_rays;
+    options.threads = quality.threads;
+    builder.env.exposure = g.scene.exposure;
+    g.background = render_scene(background, builder.materials, g.view.trace, builder.env, options);
+
+    std::vector<Shape> obstacles;
+    for (const Shape& s : collect_obstacles(background, builder.walk_obstacles)) {
+        bool is_object = false;
+        for (uint16_t t : object_tags) is_object = is_object || s.tag == t;
+        if (!is_object) obstacles.push_back(s);
+    }
+    g.walk_map = build_walk_map(g.background, obstacles, g.scene.walk);
+
+    const std::string stem = "data/scr_" + three_digits(recipe.number);
+    const int w = k_screen_width, h = k_screen_height;
+    std::vector<uint8_t> rgb = quality.shading
+                                   ? tone_map(g.background, g.scene.exposure, 0, 0, w, h)
+                                   : std::vector<uint8_t>(static_cast<size_t>(w * h * 3), 128);
+    std::vector<uint8_t> tiff;
+    if (encode_tiff(picture_from(rgb, w, h), TiffCompression::jpeg, k_jpeg_quality, tiff))
+        out.add(stem + ".tif", std::move(tiff));
+
+    std::vector<uint16_t> depth16(k_depth_pixels, 65535);
+    std::vector<float> depth_float(k_depth_pixels, k_sky_depth);
+    for (size_t i = 0; i < k_depth_pixels; ++i) {
+        const PixelInfo& p = g.background.info[i];
+        if (!p.hit) continue;
+        depth16[i] = depth_buffer_value(p.depth);
+        // The float picture holds the negated camera depth times ten: unproject() takes a
+        // tenth of it and walks the eye's ray back to the surface.
+        depth_float[i] = static_cast<float>(-10 * p.depth);
+    }
+    std::vector<uint8_t> zbf, msk;
+    if (encode_zbf(std::span<const uint16_t, k_depth_pixels>(depth16.data(), k_depth_pixels), zbf))
+        out.add(stem + ".zbf", std::move(zbf));
+    if (encode_msk(std::span<const float, k_depth_pixels>(depth_float.data(), k_depth_pixels), msk))
+        out.add(stem + "m.msk", std::move(msk));
+    out.add(stem + "m.raw", g.walk_map);
+    out.add_text(stem + ".txt", encode_scene_description(g.scene.description));
+
+    // Object pictures: the same pixels rendered with the object present.
+    if (!g.scene.objects.empty()) {
+        RenderOptions crop = options;
+        RenderResult full;
+        for (const DemoObject& o : g.scene.objects) {
+            // The picture reaches from its given corner over every pixel the object covers.
+            RenderOptions probe = options;
+            probe.shading = false;
+            const Tracer with_object = filtered_tracer(builder.tracer, [&] {
+                std::vector<uint16_t> others;
+                for (uint16_t t : object_tags)
+                    if (t != o.tag) others.push_back(t);
+                return others;
+            }());
+            const RenderResult geometry =
+                render_scene(with_object, builder.materials, g.view.trace, builder.env, probe);
+            int x1 = o.x, y1 = o.y;
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x)
+                    if (geometry.at(x, y).tag == o.tag) {
+                        x1 = std::max(x1, x + 3);
+                        y1 = std::max(y1, y + 3);
+                    }
+            x1 = std::min(x1, w);
+            y1 = std::min(y1, h);
+            crop.x0 = o.x, crop.y0 = o.y, crop.x1 = x1, crop.y1 = y1;
+            RenderResult shaded =
+                render_scene(with_object, builder.materials, g.view.trace, builder.env, crop);
+            const std::vector<uint8_t> pixels =
+                quality.shading
+                    ? tone_map(shaded, g.scene.exposure, o.x, o.y, x1, y1)
+                    : std::vector<uint8_t>(static_cast<size_t>((x1 - o.x) * (y1 - o.y) * 3), 128);
+            out.add(o.picture, encode_bmp24(picture_from(pixels, x1 - o.x, y1 - o.y)));
+        }
+    }
+    return g;
+}
