@@ -41,6 +41,12 @@ V3d SceneView::on_level(double sx, double sy, double level) const {
     return r.o + r.d * t;
 }
 
+V3d SceneView::at_depth(double sx, double sy, double depth) const {
+    const Ray r = trace.ray(sx, sy);
+    const double z0 = trace.camera_depth(r.o), dz = trace.camera_depth(r.o + r.d) - z0;
+    return r.o + r.d * ((depth - z0) / dz);
+}
+
 ScreenPoint SceneView::screen(const V3d& p) const {
     return project_point(
         camera.view_projection,
@@ -130,8 +136,11 @@ GeneratedScene generate_scene(const SceneRecipe& recipe, const SceneQuality& qua
         RenderResult full;
         for (const DemoObject& o : g.scene.objects) {
             // The picture reaches from its given corner over every pixel the object covers.
+            // Objects are small: look for them in a window below and right of their corner.
             RenderOptions probe = options;
             probe.shading = false;
+            probe.x0 = o.x, probe.y0 = o.y;
+            probe.x1 = std::min(w, o.x + 240), probe.y1 = std::min(h, o.y + 240);
             const Tracer with_object = filtered_tracer(builder.tracer, [&] {
                 std::vector<uint16_t> others;
                 for (uint16_t t : object_tags)
@@ -141,8 +150,8 @@ GeneratedScene generate_scene(const SceneRecipe& recipe, const SceneQuality& qua
             const RenderResult geometry =
                 render_scene(with_object, builder.materials, g.view.trace, builder.env, probe);
             int x1 = o.x, y1 = o.y;
-            for (int y = 0; y < h; ++y)
-                for (int x = 0; x < w; ++x)
+            for (int y = probe.y0; y < probe.y1; ++y)
+                for (int x = probe.x0; x < probe.x1; ++x)
                     if (geometry.at(x, y).tag == o.tag) {
                         x1 = std::max(x1, x + 3);
                         y1 = std::max(y1, y + 3);

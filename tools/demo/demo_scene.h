@@ -31,8 +31,35 @@ struct SceneView {
 
     // The point at height `level` (world y) seen at screen point (sx, sy).
     V3d on_level(double sx, double sy, double level) const;
+    // The point seen at screen point (sx, sy) at camera depth `depth`.
+    V3d at_depth(double sx, double sy, double depth) const;
     // The screen point of a world point, through the engine's projection.
     ScreenPoint screen(const V3d& p) const;
+};
+
+// What the scene code of this scene relies on, as authored in the picture: exits, look zones,
+// characters' places and stairs. Positions are stored as the scene code stores them: 0.2 above
+// the floor, where unproject() puts a point of the floor.
+struct DemoExit {
+    int x1, y1, x2, y2; // screen rectangle
+    int destination;
+    int walk_x, walk_y; // where the hero walks before the change
+    uint16_t tag;       // the pictured way out
+};
+struct DemoLook {
+    int x1, y1, x2, y2;
+    int text; // refusal line
+    uint16_t tag;
+};
+struct DemoPlace {
+    std::string who; // "hero from scene 3", "boar", ...
+    V3d position;
+    double heading;
+};
+struct DemoStair {
+    V3d bottom, top; // where a climb up (down) starts
+    double up_heading, down_heading;
+    int steps;
 };
 
 struct DemoScene {
@@ -40,6 +67,10 @@ struct DemoScene {
     SceneDescriptionSource description;
     WalkRules walk;
     std::vector<DemoObject> objects;
+    std::vector<DemoExit> exits;
+    std::vector<DemoLook> looks;
+    std::vector<DemoPlace> places;
+    std::vector<DemoStair> stairs;
     double exposure = 1;
 };
 

@@ -1,6 +1,7 @@
 #include "tools/demo/renderer.h"
 
 #include <cmath>
+#include <functional>
 #include <thread>
 
 #include "tools/demo/random.h"
@@ -59,7 +60,10 @@ struct Shader {
         return s;
     }
 
-    V3d shade(const Ray& ray, const Hit& hit, uint32_t seed, int sample, int samples) const {
+    // One shading sample of `samples` in the pixel, with `shadow_rays` rays per light and
+    // `ao_rays` occlusion rays; the rays of all samples together spread evenly.
+    V3d shade(const Ray& ray, const Hit& hit, uint32_t seed, int sample, int samples,
+              int shadow_rays, int ao_rays) const {
         const Shape& shape = tracer.shape(hit.shape);
         const SurfacePoint s = surface_at(shape.material, hit);
         V3d n = s.normal;
@@ -70,19 +74,19 @@ struct Shader {
         const V3d view = -normalized(ray.d);
         const double su = unit_from_hash(hash_combine(seed, 11)),
                      sv = unit_from_hash(hash_combine(seed, 12));
-        const int nshadow = options.shadow_rays * samples;
+        const int nshadow = shadow_rays * samples;
         for (size_t li = 0; li < env.suns.size(); ++li) {
             const SunLight& sun = env.suns[li];
             const double ndl = dot(n, sun.to_light);
             if (ndl <= 0 || dot(hit.ng, sun.to_light) <= 0) continue;
             double visible = 0;
-            for (int k = 0; k < options.shadow_rays; ++k) {
+            for (int k = 0; k < shadow_rays; ++k) {
                 double u, v;
-                lattice_point(sample * options.shadow_rays + k, nshadow, su + 0.37 * li, sv, u, v);
+                lattice_point(sample * shadow_rays + k, nshadow, su + 0.37 * li, sv, u, v);
                 const V3d dir = cone_direction(sun.to_light, sun.spread, u, v);
                 if (!tracer.occluded({p, dir}, 0, 1e6)) visible += 1;
             }
-            visible /= options.shadow_rays;
+            visible /= shadow_rays;
             if (visible == 0) continue;
             V3d light = sun.colour * (ndl * visible);
             colour += s.albedo * light;
@@ -108,7 +112,7 @@ struct Shader {
                 const V3d dir = cone_direction(l, spread, u, v);
                 if (!tracer.occluded({p, dir}, 0, dist - lamp.radius)) visible += 1;
             }
-            visible /= options.shadow_rays;
+            visible /= shadow_rays;
             const double atten = 1 / (1 + (dist / lamp.falloff) * (dist / lamp.falloff));
             colour += s.albedo * lamp.colour * (ndl * visible * atten);
             if (s.specular > 0 && visible > 0) {
@@ -117,19 +121,19 @@ struct Shader {
                                          std::pow(std::max(0.0, dot(n, h)), s.shininess));
             }
         }
-        if (env.sky_strength > 0 && options.ao_rays > 0) {
-            const int nao = options.ao_rays * samples;
+        if (env.sky_strength > 0 && ao_rays > 0) {
+            const int nao = ao_rays * samples;
             const double au = unit_from_hash(hash_combine(seed, 21)),
                          av = unit_from_hash(hash_combine(seed, 22));
             V3d ambient{0, 0, 0};
-            for (int k = 0; k < options.ao_rays; ++k) {
+            for (int k = 0; k < ao_rays; ++k) {
                 double u, v;
-                lattice_point(sample * options.ao_rays + k, nao, au, av, u, v);
+                lattice_point(sample * ao_rays + k, nao, au, av, u, v);
                 V3d dir = cosine_direction(n, u, v);
                 if (dot(dir, hit.ng) <= 0) dir = cosine_direction(hit.ng, u, v);
                 if (!tracer.occluded({p, dir}, 0, env.ao_distance)) ambient += sky_colour(env, dir);
             }
-            colour += s.albedo * ambient * (env.sky_strength / options.ao_rays);
+            colour += s.albedo * ambient * (env.sky_strength / ao_rays);
         }
         return colour;
     }
@@ -188,40 +192,74 @@ RenderResult render_scene(const Tracer& tracer, const std::vector<Material>& mat
     const int aa = std::max(1, options.aa);
     const int samples = aa * aa;
 
-    auto render_row = [&](int y) {
-        for (int x = options.x0; x < options.x1; ++x) {
+    // Pass 1: what the centre ray of each pixel sees, over the rectangle and a pixel around it
+    // (so that a rectangle's edge pixels are judged as in a whole picture).
+    const int gx0 = std::max(0, options.x0 - 1), gy0 = std::max(0, options.y0 - 1);
+    const int gx1 = std::min(result.width, options.x1 + 1),
+              gy1 = std::min(result.height, options.y1 + 1);
+    std::vector<int> material(n, -1);
+    auto geometry_row = [&](int y) {
+        for (int x = gx0; x < gx1; ++x) {
             const size_t i = static_cast<size_t>(y) * result.width + x;
             PixelInfo& info = result.info[i];
             Hit hit;
-            const Ray centre = camera.ray(x, y);
-            if (tracer.intersect(centre, 1e-6, 1e9, hit)) {
-                const Shape& s = tracer.shape(hit.shape);
-                info.hit = true;
-                info.p = hit.p;
-                info.n = hit.ng;
-                info.depth = camera.camera_depth(hit.p);
-                info.tag = s.tag;
-                info.flags = s.flags;
-            }
-            if (!options.shading) continue;
+            if (!tracer.intersect(camera.ray(x, y), 1e-6, 1e9, hit)) continue;
+            const Shape& s = tracer.shape(hit.shape);
+            info.hit = true;
+            info.p = hit.p;
+            info.n = hit.ng;
+            info.depth = camera.camera_depth(hit.p);
+            info.tag = s.tag;
+            info.flags = s.flags;
+            material[i] = s.material;
+        }
+    };
+    // A pixel where the surface changes (another thing, a fold, a depth step) gets aa x aa
+    // samples; inside a surface one sample with as many light rays does.
+    auto is_edge = [&](int x, int y) {
+        const size_t i = static_cast<size_t>(y) * result.width + x;
+        const PixelInfo& a = result.info[i];
+        const int nb[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+        for (const auto& d : nb) {
+            const int nx = x + d[0], ny = y + d[1];
+            if (nx < gx0 || ny < gy0 || nx >= gx1 || ny >= gy1) continue;
+            const size_t j = static_cast<size_t>(ny) * result.width + nx;
+            const PixelInfo& b = result.info[j];
+            if (a.hit != b.hit || material[i] != material[j]) return true;
+            if (!a.hit) continue;
+            if (std::fabs(a.depth - b.depth) > 0.004 * a.depth + 0.05) return true;
+            if (dot(a.n, b.n) < 0.94) return true;
+        }
+        return false;
+    };
+    auto shade_row = [&](int y) {
+        for (int x = options.x0; x < options.x1; ++x) {
+            const size_t i = static_cast<size_t>(y) * result.width + x;
             const uint32_t pixel_seed =
                 hash3(static_cast<uint32_t>(x), static_cast<uint32_t>(y), 0x5eed);
+            const bool edge = aa > 1 && is_edge(x, y);
+            const int n_samples = edge ? samples : 1;
+            const int shadow_rays = edge ? options.shadow_rays : options.shadow_rays * 2;
+            const int ao_rays = edge ? options.ao_rays : options.ao_rays * 2;
             V3d sum{0, 0, 0};
-            for (int sy = 0; sy < aa; ++sy)
-                for (int sx = 0; sx < aa; ++sx) {
-                    const int sample = sy * aa + sx;
-                    // Stratified positions within the pixel, centred on the pixel's screen point.
+            for (int sample = 0; sample < n_samples; ++sample) {
+                Ray ray = camera.ray(x, y);
+                if (edge) {
+                    // Stratified positions within the pixel, centred on its screen point.
+                    const int sx = sample % aa, sy = sample / aa;
                     const uint32_t h = hash_combine(pixel_seed, static_cast<uint32_t>(sample));
                     const double ox = (sx + 0.25 + 0.5 * unit_from_hash(h)) / aa - 0.5;
                     const double oy = (sy + 0.25 + 0.5 * unit_from_hash(hash_u32(h))) / aa - 0.5;
-                    const Ray ray = aa == 1 ? centre : camera.ray(x + ox, y + oy);
-                    Hit sample_hit;
-                    if (tracer.intersect(ray, 1e-6, 1e9, sample_hit))
-                        sum += shader.shade(ray, sample_hit, pixel_seed, sample, samples);
-                    else
-                        sum += shader.background(ray);
+                    ray = camera.ray(x + ox, y + oy);
                 }
-            sum = sum / samples;
+                Hit hit;
+                if (tracer.intersect(ray, 1e-6, 1e9, hit))
+                    sum +=
+                        shader.shade(ray, hit, pixel_seed, sample, n_samples, shadow_rays, ao_rays);
+                else
+                    sum += shader.background(ray);
+            }
+            sum = sum / n_samples;
             result.linear[i * 3 + 0] = static_cast<float>(sum.x);
             result.linear[i * 3 + 1] = static_cast<float>(sum.y);
             result.linear[i * 3 + 2] = static_cast<float>(sum.z);
@@ -229,12 +267,16 @@ RenderResult render_scene(const Tracer& tracer, const std::vector<Material>& mat
     };
 
     const int threads = std::max(1, options.threads);
-    std::vector<std::thread> pool;
-    for (int t = 0; t < threads; ++t)
-        pool.emplace_back([&, t] {
-            for (int y = options.y0 + t; y < options.y1; y += threads) render_row(y);
-        });
-    for (std::thread& th : pool) th.join();
+    auto in_parallel = [&](int y0, int y1, const std::function<void(int)>& row) {
+        std::vector<std::thread> pool;
+        for (int t = 0; t < threads; ++t)
+            pool.emplace_back([&, t] {
+                for (int y = y0 + t; y < y1; y += threads) row(y);
+            });
+        for (std::thread& th : pool) th.join();
+    };
+    in_parallel(gy0, gy1, geometry_row);
+    if (options.shading) in_parallel(options.y0, options.y1, shade_row);
     return result;
 }
 

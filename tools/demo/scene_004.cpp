@@ -114,6 +114,26 @@ void describe(DemoScene& s) {
         if (p.y < k_terrace + 1) return on_terrace(p.x, p.z) && p.z < 24;
         return p.x > -14 && p.x < 80 && p.z > -96 && (p.z < -28 || path_left(p.x, p.z) < 5);
     };
+    s.exits = {{273, 116, 350, 185, 3, 302, 199, tag_path_back},
+               {0, 117, 86, 212, 5, 15, 238, tag_path_left},
+               {464, 340, 640, 480, 6, 440, 420, tag_path_right}};
+    s.looks = {{260, 216, 352, 297, 3, tag_stair},
+               {544, 207, 637, 345, 4, tag_well},
+               {31, 237, 121, 291, 5, tag_campfire},
+               {470, 259, 496, 309, 6, tag_toadstool_right},
+               {137, 251, 163, 295, 6, tag_toadstool_left}};
+    s.places = {{"hero from scene 3 or 5", {7.4, 16.196, -44.8}, 0.5},
+                {"hero from scene 3 with bit 0 of the scene's flags set", {66, 16, -46}, 5.3},
+                {"hero from scene 6", {53, 16.268, -73}, 3.25},
+                {"boar", {32, 16.232, -57}, 0}};
+    // The stair: a climb starts 2.37 in front of the first riser (the climb's first state
+    // puts a foot on the first tread from there), a descent 1.86 behind the top edge.
+    const double bottom_z = k_edge_z - 2 * k_tread - 2.37;
+    s.stairs = {{{39, k_ground - 0.2, bottom_z},
+                 {39, k_terrace - 0.2, bottom_z + 2 * k_tread + 2.37 + 1.86},
+                 k_pi,
+                 0,
+                 3}};
     s.objects.push_back({5, "gfx/scr_004/topor.bmp", 160, 145, tag_axe});
     s.objects.push_back({40, "gfx/scr_004/kuvsh.bmp", 538, 263, tag_jug});
 }
