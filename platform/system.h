@@ -58,6 +58,11 @@ struct DisplayCaps {
     uint64_t video_memory_total = 0;
     bool supports_32_bits = true;
     bool sixteen_bit_is_555 = false;
+    // The 3D device: whether it can render into a 32-bit and into a 16-bit back buffer, and
+    // whether it offers a depth format with a stencil.
+    bool device_32_bits = true;
+    bool device_16_bits = true;
+    bool device_stencil = true;
 };
 
 bool sys_display_caps(DisplayCaps& caps);

@@ -5,8 +5,12 @@
 
 #include "resources/byte_io.h"
 
-size_t decode_msk_block(std::span<const uint8_t> file, size_t at, uint8_t* out, size_t stride) {
-    if (at > file.size() || file.size() - at < 2) return file.size();
+size_t decode_msk_block(std::span<const uint8_t> file, size_t at, uint8_t* out, size_t stride,
+                        bool* whole) {
+    if (at > file.size() || file.size() - at < 2) {
+        if (whole) *whole = false;
+        return file.size();
+    }
     const size_t length = get_u16be(file.data() + at);
     const size_t begin = at + 2;
     const size_t end = std::min(begin + length, file.size());
@@ -27,25 +31,32 @@ size_t decode_msk_block(std::span<const uint8_t> file, size_t at, uint8_t* out, 
             o += n;
         }
     }
+    if (whole && (o != k_msk_width || begin + length > file.size())) *whole = false;
     return begin + length;
 }
 
-void decode_msk(std::span<const uint8_t> file, std::span<float, k_depth_pixels> depth) {
+bool decode_msk(std::span<const uint8_t> file, std::span<float, k_depth_pixels> depth) {
     file = file.first(std::min(file.size(), k_msk_file_max));
     std::fill(depth.begin(), depth.end(), 0.0f);
-    if (file.size() < k_msk_rows * 4) return;
+    if (file.size() < k_msk_rows * 4) return false;
+    bool whole = true;
     uint8_t scratch[k_msk_width];
     for (size_t r = 0; r < k_msk_rows; ++r) {
         const uint32_t offset = get_u32be(file.data() + (k_msk_rows - 1 - r) * 4);
-        if (offset < k_msk_offset_base) continue;
+        if (offset < k_msk_offset_base) {
+            whole = false;
+            continue;
+        }
         size_t at = offset - k_msk_offset_base;
-        for (size_t block = 0; block < 3; ++block) at = decode_msk_block(file, at, scratch, 1);
+        for (size_t block = 0; block < 3; ++block)
+            at = decode_msk_block(file, at, scratch, 1, &whole);
         // Blocks 4..7 carry the float's bytes from the most significant one: they go to bytes
         // 3, 2, 1, 0 of each little-endian pixel.
         auto* row = reinterpret_cast<uint8_t*>(depth.data() + r * k_msk_width);
         for (size_t block = 0; block < 4; ++block)
-            at = decode_msk_block(file, at, row + (3 - block), 4);
+            at = decode_msk_block(file, at, row + (3 - block), 4, &whole);
     }
+    return whole;
 }
 
 namespace {

@@ -24,11 +24,14 @@ inline constexpr size_t k_msk_file_max = 921600;
 
 // Unpack one block at `at`, into `out` (640 bytes, every `stride` bytes). Reading never leaves
 // the block or the file; pixels the block does not fill are left as they are. Returns the
-// position of the next block, or the file's size when the block is cut off.
-size_t decode_msk_block(std::span<const uint8_t> file, size_t at, uint8_t* out, size_t stride);
+// position of the next block, or the file's size when the block is cut off; `whole` turns false
+// unless the block lay inside the file and filled its 640 bytes.
+size_t decode_msk_block(std::span<const uint8_t> file, size_t at, uint8_t* out, size_t stride,
+                        bool* whole = nullptr);
 
-// The float depth of every pixel, rows top first. Rows whose scanline lies outside the file stay 0.
-void decode_msk(std::span<const uint8_t> file, std::span<float, k_depth_pixels> depth);
+// The float depth of every pixel, rows top first. Pixels that damaged scanlines do not reach stay
+// 0. True when every scanline was whole.
+bool decode_msk(std::span<const uint8_t> file, std::span<float, k_depth_pixels> depth);
 
 // The file for 640x480 float depths (the colour channels written as zero runs). False when it
 // would be longer than the game reads.

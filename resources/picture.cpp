@@ -43,6 +43,11 @@ bool convert_bmp24_into(std::span<const uint8_t> file, int display_bpp, Surface&
 bool load_picture_surface(DisplayDevice& display, SurfacePtr& holder, std::string_view path) {
     std::vector<uint8_t> file;
     if (!read_asset(path, k_surface_picture_max, file)) return false;
+    return picture_surface_from_file(display, holder, file);
+}
+
+bool picture_surface_from_file(DisplayDevice& display, SurfacePtr& holder,
+                               std::span<const uint8_t> file) {
     Bmp24Layout layout;
     if (!bmp24_layout(file, layout)) return false;
     holder.reset();
@@ -57,6 +62,11 @@ bool load_picture_rgb64(std::span<uint16_t> destination, std::string_view path, 
                         int* height) {
     std::vector<uint8_t> file;
     if (!read_asset(path, k_rgb64_picture_max, file)) return false;
+    return decode_picture_rgb64(file, destination, width, height);
+}
+
+bool decode_picture_rgb64(std::span<const uint8_t> file, std::span<uint16_t> destination,
+                          int* width, int* height) {
     Bmp24Layout layout;
     if (!bmp24_layout(file, layout)) return false;
     const size_t words = static_cast<size_t>(layout.width) * layout.height * 4;
@@ -101,22 +111,27 @@ std::string fire_frame_path(int n) {
     return path;
 }
 
+void decode_fire_frame(std::span<const uint8_t> file, FireFrames& frames, int n) {
+    if (n < 0 || n >= k_fire_frame_count) return;
+    uint8_t* dst = frames.bgra.data() + static_cast<size_t>(n) * k_fire_frame_pixels * 4;
+    for (size_t i = 0; i < k_fire_frame_pixels; ++i, dst += 4) {
+        // Only the first 1024 pixels are used; pixels a short file does not hold are black.
+        const bool present = file.size() >= (i + 1) * 3;
+        dst[0] = present ? file[i * 3 + 2] : 0;
+        dst[1] = present ? file[i * 3 + 1] : 0;
+        dst[2] = present ? file[i * 3] : 0;
+        dst[3] = 0;
+    }
+}
+
 void load_fire_frames(FireFrames& frames) {
     for (int n = 0; n < k_fire_frame_count; ++n) {
         FILE* f = file_open(fire_frame_path(n), "rb");
         if (f == nullptr) continue; // a missing frame keeps what it held
-        uint8_t rgb[k_fire_frame_pixels * 3] = {};
-        // Only the first 1024 pixels are used; pixels a short file does not hold are black.
+        uint8_t rgb[k_fire_frame_pixels * 3];
         const size_t got = std::fread(rgb, 1, sizeof rgb, f);
         std::fclose(f);
-        std::memset(rgb + got, 0, sizeof rgb - got);
-        uint8_t* dst = frames.bgra.data() + static_cast<size_t>(n) * k_fire_frame_pixels * 4;
-        for (int i = 0; i < k_fire_frame_pixels; ++i, dst += 4) {
-            dst[0] = rgb[i * 3 + 2];
-            dst[1] = rgb[i * 3 + 1];
-            dst[2] = rgb[i * 3];
-            dst[3] = 0;
-        }
+        decode_fire_frame(std::span(rgb, got), frames, n);
     }
 }
 

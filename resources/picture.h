@@ -25,6 +25,10 @@ inline constexpr size_t k_palette_texture_max = 131072;
 // is left empty when no surface can be made. Returns true when the picture was loaded.
 bool load_picture_surface(DisplayDevice& display, SurfacePtr& holder, std::string_view path);
 
+// The same from a bitmap's file bytes already read.
+bool picture_surface_from_file(DisplayDevice& display, SurfacePtr& holder,
+                               std::span<const uint8_t> file);
+
 // Convert a bitmap's file bytes into an existing surface of its size (the conversion step of
 // load_picture_surface, without file or surface creation). False when the bytes are not a
 // bitmap of the surface's size or the surface cannot be locked.
@@ -34,6 +38,8 @@ bool convert_bmp24_into(std::span<const uint8_t> file, int display_bpp, Surface&
 // `destination`. False, with the destination untouched, when the picture does not fit it.
 bool load_picture_rgb64(std::span<uint16_t> destination, std::string_view path,
                         int* width = nullptr, int* height = nullptr);
+bool decode_picture_rgb64(std::span<const uint8_t> file, std::span<uint16_t> destination,
+                          int* width = nullptr, int* height = nullptr);
 
 // A 256x256 8-bit texture for the software rasteriser: palette words are the colour bytes as
 // 1.15 fixed-point fractions (b * 257 / 2), indices rows top first.
@@ -57,6 +63,8 @@ struct FireFrames {
 
 std::string fire_frame_path(int n);
 void load_fire_frames(FireFrames& frames);
+// Frame n from a frame file's bytes (pixels the bytes do not hold are black).
+void decode_fire_frame(std::span<const uint8_t> file, FireFrames& frames, int n);
 // Raw frame bytes: red, green, blue per pixel, no header.
 std::vector<uint8_t> encode_fire_frame(const RgbPicture& picture);
 

@@ -84,12 +84,12 @@ void fill_walk_map(std::span<const uint8_t> file, std::span<uint8_t> walk_map) {
     std::fill(walk_map.begin() + n, walk_map.end(), k_walk_blocked_line);
 }
 
-void load_scene_background(Game& game) {
+SceneLoad load_scene_background(Game& game) {
     SceneBuffers& b = game.scene_buffers;
     const std::string stem = scene_file_stem(game.story.current_scene);
 
     std::vector<uint8_t> zbf;
-    if (!read_asset(stem + ".zbf", k_zbf_file_max, zbf)) return;
+    if (!read_asset(stem + ".zbf", k_zbf_file_max, zbf)) return SceneLoad::no_depth;
 
     load_tiff_rgb32(b.scene_picture_rgb32, stem + ".tif");
     DisplayDevice& dev = game.display;
@@ -99,14 +99,25 @@ void load_scene_background(Game& game) {
         surface_copy(*dev.background_pristine, 0, 0, *dev.background_surface, nullptr, false);
 
     std::vector<uint8_t> file;
-    if (!read_asset(stem + "m.raw", k_walk_map_bytes, file)) return;
+    if (!read_asset(stem + "m.raw", k_walk_map_bytes, file)) return SceneLoad::no_walk_map;
     fill_walk_map(file, b.scene_walk_map);
 
-    if (!read_asset(stem + "m.msk", k_msk_file_max, file)) return;
+    if (!read_asset(stem + "m.msk", k_msk_file_max, file)) return SceneLoad::no_float_depth;
     decode_msk(file, std::span<float, k_depth_pixels>(b.scene_depth_float));
 
     b.scene_picture_work = b.scene_picture_rgb32;
     decode_zbf(zbf, std::span<uint16_t, k_depth_pixels>(b.scene_depth16));
 
+    // The 3D device tests its characters against the scene's depth picture: it goes into the
+    // scene depth surface, and a copy in system memory restores it after a loss.
+    if (game.config.hardware_acceleration && dev.scene_depth_surface) {
+        write_depth_surface(*dev.scene_depth_surface, b.scene_depth16, dev.depth_bits,
+                            dev.depth_mask);
+        if (game.config.stencil_shadows == 4 && dev.device) device_clear_stencil(*dev.device, 0);
+        if (dev.spare_depth_surface)
+            surface_copy(*dev.spare_depth_surface, 0, 0, *dev.scene_depth_surface, nullptr, false);
+    }
+
     load_scene_description(game, stem + ".txt");
+    return SceneLoad::complete;
 }

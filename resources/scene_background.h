@@ -39,10 +39,18 @@ inline size_t walk_map_cell(int x, int y) {
 // "data/scr_NNN" for a scene number.
 std::string scene_file_stem(int scene);
 
+// How far a scene load got.
+enum class SceneLoad {
+    no_depth,       // no depth file: nothing changed
+    no_walk_map,    // the picture was replaced, nothing after it
+    no_float_depth, // the picture and the walk map were replaced, nothing after them
+    complete,       // everything, the description included (when it exists)
+};
+
 // Load everything for the current scene. A missing depth file ends the call at once (nothing
 // changes); a missing walk map or float depth ends it at that step, with the picture already
 // replaced.
-void load_scene_background(Game& game);
+SceneLoad load_scene_background(Game& game);
 
 // Copy the 24-bit picture (blue, green, red, x) into the background surface in the display
 // format; on 16- and 15-bit displays the converted words also go to `picture16`.

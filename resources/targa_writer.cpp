@@ -46,7 +46,7 @@ std::vector<uint8_t> encode_targa(const RgbPicture& picture, const std::vector<u
     out.push_back(0);                           // no identification field
     out.push_back(0);                           // no colour map
     out.push_back(options.run_length ? 10 : 2); // image type
-    out.insert(out.end(), 5, 0);                // colour map specification
+    out.insert(out.end(), 5, 0);                // colour map: first entry, length, entry size
     put_u16le(out, 0);                          // x origin
     put_u16le(out, 0);                          // y origin
     put_u16le(out, static_cast<uint32_t>(w));

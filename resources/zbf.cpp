@@ -48,10 +48,11 @@ std::vector<uint8_t> pack_packets(std::span<const uint8_t> bytes) {
     return out;
 }
 
-void decode_zbf(std::span<const uint8_t> file, std::span<uint16_t, k_depth_pixels> depth) {
+bool decode_zbf(std::span<const uint8_t> file, std::span<uint16_t, k_depth_pixels> depth) {
     // A stream that stops early leaves zeros, not the previous scene's bytes.
     std::vector<uint8_t> planes(k_zbf_unpacked_bytes, 0);
-    unpack_packets(file.first(std::min(file.size(), k_zbf_file_max)), planes);
+    const size_t unpacked =
+        unpack_packets(file.first(std::min(file.size(), k_zbf_file_max)), planes);
     const uint8_t* low = planes.data();
     const uint8_t* high = planes.data() + k_depth_pixels;
     uint8_t value = low[0];
@@ -60,6 +61,7 @@ void decode_zbf(std::span<const uint8_t> file, std::span<uint16_t, k_depth_pixel
         value = static_cast<uint8_t>(value - low[k]);
         depth[k] = static_cast<uint16_t>(high[k] << 8 | value);
     }
+    return unpacked == k_zbf_unpacked_bytes;
 }
 
 bool encode_zbf(std::span<const uint16_t, k_depth_pixels> depth, std::vector<uint8_t>& out) {

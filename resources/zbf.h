@@ -22,8 +22,9 @@ size_t unpack_packets(std::span<const uint8_t> in, std::span<uint8_t> out);
 // Packets for `bytes`: runs of 2 or more equal bytes as repeat packets, the rest as literals.
 std::vector<uint8_t> pack_packets(std::span<const uint8_t> bytes);
 
-// The depth values of a file; bytes the stream does not reach count as 0.
-void decode_zbf(std::span<const uint8_t> file, std::span<uint16_t, k_depth_pixels> depth);
+// The depth values of a file; bytes the stream does not reach count as 0. True when the stream
+// filled both planes exactly.
+bool decode_zbf(std::span<const uint8_t> file, std::span<uint16_t, k_depth_pixels> depth);
 
 // The file for 640x480 depth values. False when it would be longer than the game reads.
 bool encode_zbf(std::span<const uint16_t, k_depth_pixels> depth, std::vector<uint8_t>& out);

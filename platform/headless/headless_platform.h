@@ -19,6 +19,11 @@ struct Knobs {
     bool supports_32_bits = true;
     bool rgb555 = false; // the 16-bit mode is 5-5-5 instead of 5-6-5
     bool sound = true;
+    // The 3D device: full (32 and 16 bits), no32 (16 bits only) or none; and whether its depth
+    // formats include one with a stencil.
+    bool device_32_bits = true;
+    bool device_16_bits = true;
+    bool device_stencil = true;
 };
 
 // Where the game was when it asked the driver for input.

@@ -136,6 +136,9 @@ bool sys_display_caps(DisplayCaps& caps) {
     caps.video_memory_total = machine().knobs.video_memory;
     caps.supports_32_bits = machine().knobs.supports_32_bits;
     caps.sixteen_bit_is_555 = machine().knobs.rgb555;
+    caps.device_32_bits = machine().knobs.device_32_bits;
+    caps.device_16_bits = machine().knobs.device_16_bits;
+    caps.device_stencil = machine().knobs.device_stencil;
     return true;
 }
 

@@ -233,6 +233,8 @@ bool sys_display_caps(DisplayCaps& caps) {
     caps.video_memory_total = 256ull << 20;
     caps.supports_32_bits = true;
     caps.sixteen_bit_is_555 = false;
+    // The 3D device is the shared CPU one: it renders into every format, with a stencil.
+    caps.device_32_bits = caps.device_16_bits = caps.device_stencil = true;
     return true;
 }
 

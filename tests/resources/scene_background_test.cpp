@@ -1,3 +1,4 @@
+#include <cmath>
 #include <cstring>
 
 #include <gtest/gtest.h>
@@ -175,4 +176,29 @@ TEST(SceneBackground, DepthSurfacesTakeTheDepthInTheirFormat) {
         EXPECT_EQ(surface_pixel(*z32, 2, 0), 0u);
     }
     EXPECT_FALSE(write_depth_surface(*z16, depth, 32, 0xFFFFFF00u));
+}
+
+TEST(SceneBackground, HardwareDepthSurfacesGetTheDepthPicture) {
+    ScratchDir dir;
+    const SceneFiles s(9);
+    for (const ArchiveFile& f : s.files("data/scr_003")) write_file(f.name, f.data);
+    for (int hardware : {0, 1}) {
+        auto game = make_game(32);
+        DisplayDevice& dev = game->display;
+        game->config.hardware_acceleration = hardware;
+        dev.depth_bits = 32;
+        dev.depth_mask = 0xFFFFFF00u;
+        dev.scene_depth_surface = make_system_surface(640, 480, k_format_z24s8);
+        dev.spare_depth_surface = make_system_surface(640, 480, k_format_z24s8);
+        surface_fill(*dev.scene_depth_surface, nullptr, 0xFF);
+        game->story.current_scene = 3;
+        ASSERT_EQ(load_scene_background(*game), SceneLoad::complete);
+        const uint32_t value = s.depth[640 * 7 + 11];
+        const uint32_t want =
+            hardware ? static_cast<uint32_t>(std::lround(value / 65535.0 * 16777215.0)) << 8
+                     : 0xFFu;
+        EXPECT_EQ(surface_pixel(*dev.scene_depth_surface, 11, 7), want);
+        EXPECT_EQ(dev.spare_depth_surface->pixels == dev.scene_depth_surface->pixels,
+                  hardware == 1);
+    }
 }

@@ -42,6 +42,13 @@ Json dump_game(const Game& game) {
 
     j["display_bpp"] = dev.display_bpp;
     j["back_buffer_count"] = dev.back_buffer_count;
+    j["hardware_acceleration"] = game.config.hardware_acceleration;
+    j["stencil_shadows"] = game.config.stencil_shadows;
+    j["depth_bits"] = dev.depth_bits;
+    j["depth_mask"] = dev.depth_mask;
+    j["stencil_bits"] = dev.stencil_bits;
+    j["stencil_mask"] = dev.stencil_mask;
+    j["video_memory_total"] = dev.video_memory_total;
 
     j["current_scene"] = game.story.current_scene;
     return j;

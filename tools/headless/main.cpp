@@ -18,6 +18,7 @@ namespace {
 const char* k_usage =
     "usage: vantor-headless [--data DIR] [--program game|setup] [--seed N]\n"
     "                       [--video-memory BYTES] [--pixel-format 565|555] [--no-sound]\n"
+    "                       [--device full|no32|none] [--stencil yes|no]\n"
     "                       [--max-passes N] SCRIPT\n";
 
 bool parse_number(const char* text, uint64_t& out) {
@@ -64,6 +65,18 @@ int main(int argc, char** argv) {
             if (!v || (std::strcmp(v, "565") != 0 && std::strcmp(v, "555") != 0))
                 return usage("--pixel-format is 565 or 555");
             knobs.rgb555 = std::strcmp(v, "555") == 0;
+        } else if (arg == "--device") {
+            const char* v = value();
+            const std::string d = v ? v : "";
+            if (d != "full" && d != "no32" && d != "none")
+                return usage("--device is full, no32 or none");
+            knobs.device_32_bits = d == "full";
+            knobs.device_16_bits = d != "none";
+        } else if (arg == "--stencil") {
+            const char* v = value();
+            const std::string st = v ? v : "";
+            if (st != "yes" && st != "no") return usage("--stencil is yes or no");
+            knobs.device_stencil = st == "yes";
         } else if (arg == "--no-sound") {
             knobs.sound = false;
         } else if (arg == "--max-passes") {

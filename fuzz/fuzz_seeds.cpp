@@ -1,0 +1,121 @@
+// Writes small valid files of every format into DIR/<fuzz target>/, made by the format writers,
+// as the fuzzers' starting corpora.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "resources/archive.h"
+#include "resources/bmp.h"
+#include "resources/model.h"
+#include "resources/msk.h"
+#include "resources/picture.h"
+#include "resources/scene_description.h"
+#include "resources/targa_writer.h"
+#include "resources/text_table.h"
+#include "resources/tiff_picture.h"
+#include "resources/zbf.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path g_out;
+
+void seed(const std::string& target, const std::string& name, const std::vector<uint8_t>& bytes) {
+    fs::create_directories(g_out / target);
+    std::ofstream(g_out / target / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+
+RgbPicture picture(int w, int h) {
+    RgbPicture p{w, h, {}};
+    for (int i = 0; i < w * h; ++i)
+        p.rgb.insert(p.rgb.end(),
+                     {static_cast<uint8_t>(i * 7), static_cast<uint8_t>(i / w * 9), 0x40});
+    return p;
+}
+
+void pictures() {
+    for (int w : {1, 3, 4, 5}) {
+        const auto bmp = encode_bmp24(picture(w, 3));
+        seed("fuzz_bmp_surface", "w" + std::to_string(w), bmp);
+        seed("fuzz_bmp_rgb64", "w" + std::to_string(w), bmp);
+    }
+    Bmp8Picture texture;
+    for (int i = 0; i < 256; ++i) texture.palette[i][0] = static_cast<uint8_t>(i);
+    seed("fuzz_palette_texture", "texture", encode_bmp8(texture));
+    std::vector<uint8_t> tiff;
+    if (encode_tiff(picture(640, 480), TiffCompression::jpeg, 50, tiff))
+        seed("fuzz_tiff", "jpeg", tiff);
+    if (encode_tiff(picture(8, 8), TiffCompression::none, 0, tiff))
+        seed("fuzz_tiff", "small", tiff);
+    seed("fuzz_fire_frame", "frame", encode_fire_frame(picture(32, 32)));
+    std::vector<uint8_t> alpha(4 * 3, 0x80);
+    for (bool rle : {false, true}) {
+        const std::string kind = rle ? "rle" : "plain";
+        seed("fuzz_targa", kind + "24", encode_targa(picture(4, 3), nullptr, {true, rle}));
+        seed("fuzz_targa", kind + "32", encode_targa(picture(4, 3), &alpha, {false, rle}));
+    }
+}
+
+void scene_files() {
+    std::vector<uint16_t> depth(k_depth_pixels);
+    std::vector<float> depth_float(k_depth_pixels);
+    for (size_t k = 0; k < k_depth_pixels; ++k) {
+        depth[k] = static_cast<uint16_t>(20000 + k / 640 * 8);
+        depth_float[k] = 1.0f + static_cast<float>(k / 640);
+    }
+    std::vector<uint8_t> bytes;
+    if (encode_zbf(std::span<const uint16_t, k_depth_pixels>(depth), bytes))
+        seed("fuzz_zbf", "scene", bytes);
+    if (encode_msk(std::span<const float, k_depth_pixels>(depth_float), bytes))
+        seed("fuzz_msk", "scene", bytes);
+    SceneDescriptionSource src;
+    src.eye = {120.5f, -300, 95};
+    src.target = {118, -250, 90};
+    src.fires.push_back({{55, 10, 0}, 1, 2.5f, 3, 1, 0});
+    src.point_lights.push_back({{1, 2, 3}, 4, 255, 128, 1});
+    src.spot_lights.push_back({2, {0, 0, 0}, {0, 10, 0}, 60, 1, 2, 3});
+    const std::string text = encode_scene_description(src);
+    seed("fuzz_scene_description", "example", std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+void others() {
+    seed("fuzz_archive", "three", [] {
+        std::vector<uint8_t> out;
+        encode_archive(std::vector<ArchiveFile>{{"data/scr_001.tif", {1, 2, 3}},
+                                                {"data/zones.txt", {4}},
+                                                {"gfx/a.bmp", {}}},
+                       out);
+        return out;
+    }());
+    ModelPartSource part;
+    part.vertex_indices = {0, 1, 2};
+    part.uv_indices = {0, 1, 1};
+    part.positions = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    part.normals = part.positions;
+    part.uvs = {{0, 0}, {1, 1}};
+    part.frames = {Matrix::identity()};
+    seed("fuzz_model", "triangle",
+         encode_model(std::vector<ModelPartSource>{part, ModelPartSource{}}));
+    const std::vector<std::pair<int, std::u16string>> lines = {
+        {12, u"Hello world"}, {5, u"five"}, {7, u" two"}};
+    seed("fuzz_text_table", "lines", encode_text_table(lines));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fputs("usage: fuzz_seeds DIR\n", stderr);
+        return 2;
+    }
+    g_out = argv[1];
+    pictures();
+    scene_files();
+    others();
+    return 0;
+}
