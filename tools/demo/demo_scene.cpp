@@ -84,7 +84,8 @@ GeneratedScene generate_scene(const SceneRecipe& recipe, const SceneQuality& qua
 
     std::vector<uint16_t> object_tags;
     for (const DemoObject& o : g.scene.objects) object_tags.push_back(o.tag);
-    Tracer background = filtered_tracer(builder.tracer, object_tags);
+    g.tracer = filtered_tracer(builder.tracer, object_tags);
+    const Tracer& background = g.tracer;
 
     RenderOptions options;
     options.shading = quality.shading;
@@ -136,10 +137,10 @@ GeneratedScene generate_scene(const SceneRecipe& recipe, const SceneQuality& qua
         RenderResult full;
         for (const DemoObject& o : g.scene.objects) {
             // The picture reaches from its given corner over every pixel the object covers.
-            // Objects are small: look for them in a window below and right of their corner.
+            // Objects are small: look for them in a window around their corner.
             RenderOptions probe = options;
             probe.shading = false;
-            probe.x0 = o.x, probe.y0 = o.y;
+            probe.x0 = std::max(0, o.x - 60), probe.y0 = std::max(0, o.y - 60);
             probe.x1 = std::min(w, o.x + 240), probe.y1 = std::min(h, o.y + 240);
             const Tracer with_object = filtered_tracer(builder.tracer, [&] {
                 std::vector<uint16_t> others;
@@ -150,12 +151,16 @@ GeneratedScene generate_scene(const SceneRecipe& recipe, const SceneQuality& qua
             const RenderResult geometry =
                 render_scene(with_object, builder.materials, g.view.trace, builder.env, probe);
             int x1 = o.x, y1 = o.y;
+            std::array<int, 4> seen{w, h, 0, 0};
             for (int y = probe.y0; y < probe.y1; ++y)
                 for (int x = probe.x0; x < probe.x1; ++x)
                     if (geometry.at(x, y).tag == o.tag) {
                         x1 = std::max(x1, x + 3);
                         y1 = std::max(y1, y + 3);
+                        seen = {std::min(seen[0], x), std::min(seen[1], y),
+                                std::max(seen[2], x + 1), std::max(seen[3], y + 1)};
                     }
+            g.object_pixels.push_back(seen);
             x1 = std::min(x1, w);
             y1 = std::min(y1, h);
             crop.x0 = o.x, crop.y0 = o.y, crop.x1 = x1, crop.y1 = y1;
@@ -166,6 +171,7 @@ GeneratedScene generate_scene(const SceneRecipe& recipe, const SceneQuality& qua
                     ? tone_map(shaded, g.scene.exposure, o.x, o.y, x1, y1)
                     : std::vector<uint8_t>(static_cast<size_t>((x1 - o.x) * (y1 - o.y) * 3), 128);
             out.add(o.picture, encode_bmp24(picture_from(pixels, x1 - o.x, y1 - o.y)));
+            g.object_sizes.push_back({x1 - o.x, y1 - o.y});
         }
     }
     return g;

@@ -93,8 +93,13 @@ struct SceneQuality {
 struct GeneratedScene {
     DemoScene scene;
     SceneView view;
+    Tracer tracer;           // the background's geometry (without the objects)
     RenderResult background; // with pixel information; shaded when the quality asks for it
     std::vector<uint8_t> walk_map;
+    // Per object: the pixels it covers in a picture with it present (x0, y0, x1, y1,
+    // exclusive; empty when it is not seen), and its picture's size.
+    std::vector<std::array<int, 4>> object_pixels;
+    std::vector<std::array<int, 2>> object_sizes;
 };
 
 // The camera the game will read from the scene's description text.

@@ -153,6 +153,12 @@ struct StairClimb {
         along.push_back(d);
         height.push_back(h);
         frames = static_cast<int>(along.size()) - 1;
+        // The foot that does not step first starts where the repeated steps would have put it,
+        // so that the cycle that follows joins up with the start.
+        const double first_lead = up ? 1.8 : 1.2;
+        const double first_frame = up ? 8 : 9;
+        landings.push_back(
+            {-1, 1, along[static_cast<size_t>(first_frame)] + first_lead - k_stair_tread, 0});
         // Landings: up, the first foot on the first tread at frame 8, then one foot per 12.5
         // frames, each 1.8 ahead of the origin and one rise above it; down, from frame 9, each
         // 1.2 ahead and 0.56 below. The last landing brings the other foot alongside.
@@ -185,7 +191,7 @@ struct StairClimb {
     // Where foot `s` is at frame f (climb coordinates) and how far into a swing it is.
     void foot(int s, double f, double& a, double& h, double& swing) const {
         a = 0, h = 0, swing = 0;
-        double planted_a = 0, planted_h = 0, planted_at = -1e9;
+        double planted_a = 0, planted_h = 0, planted_at = -1e9; // both feet start at the start
         for (const Landing& l : landings) {
             if (l.foot != s) continue;
             if (l.frame <= f) {

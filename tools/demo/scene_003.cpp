@@ -51,7 +51,7 @@ void describe(DemoScene& s) {
     s.exits.push_back({200, 400, 400, 480, 4, 300, 460, tag_path});
     s.looks.push_back({172, 86, 190, 110, 0, tag_nest});
     s.looks.push_back({28, 125, 112, 153, 1, tag_woodpile});
-    s.places.push_back({"hero from scene 4", {24, k_floor_y - 0.2, -44}, 0.1});
+    s.places.push_back({"hero from scene 4", {0, 0, 0}, 0.1}); // placed on the path in build()
 }
 
 void build(const SceneView& view, SceneBuilder& b, DemoScene& scene) {
@@ -95,7 +95,7 @@ void build(const SceneView& view, SceneBuilder& b, DemoScene& scene) {
 
     b.terrain(-60, -90, 120, 110, 1.0, ground, ground_m, k_floor, nullptr,
               [](double x, double z) -> uint16_t {
-                  return path_distance(x, z) < 3.2 && z < -40 ? tag_path : 0;
+                  return path_distance(x, z) < 3.2 && z < -28 ? tag_path : 0;
               });
 
     // The hut: log walls, a roof of boards, a door in the front wall.
@@ -169,7 +169,9 @@ void build(const SceneView& view, SceneBuilder& b, DemoScene& scene) {
     b.env.sky_horizon = srgb(190, 205, 215);
     b.env.ground = srgb(60, 70, 40);
     b.env.sky_strength = 1.3;
-    (void)scene;
+    // The hero comes up the path from the clearing at the bottom of the picture.
+    const V3d entry = view.on_level(300, 420, k_floor_y);
+    scene.places[0].position = {entry.x, ground(entry.x, entry.z) - 0.2, entry.z};
 }
 
 } // namespace

@@ -108,7 +108,7 @@ void describe(DemoScene& s) {
     const V3d sun = normalized(V3d{-0.45, -0.78, 0.32});
     s.description.point_lights.push_back(
         {file_point(V3d{40, k_ground, -50} + sun * 1000), 0.0009f, 226, 206, 168});
-    s.walk.clearance = 2.2;
+    s.walk.clearance = 1.6;
     s.walk.region = [](const V3d& p) {
         // Keep characters off the banks of the wood and out of the far trees.
         if (p.y < k_terrace + 1) return on_terrace(p.x, p.z) && p.z < 24;
@@ -145,7 +145,7 @@ void well(SceneBuilder& b, const ForestPalette& p, uint16_t stone, uint16_t wate
     b.cylinder(c + V3d{0, 1, 0}, c + V3d{0, -4.5, 0}, 4.6, stone);
     b.cylinder(c + V3d{0, -4.4, 0}, c + V3d{0, -4.55, 0}, 3.5, water, k_decor);
     // The ledge at its left where things are put down.
-    b.box({63.0, k_ground - 2.25, -63.3}, {1.9, 2.25, 1.7}, 0, stone);
+    b.box({62.8, k_ground - 2.25, -62.8}, {1.9, 2.25, 1.7}, 0, stone);
     // Posts, beam, winch and a little gabled roof.
     for (double dx : {-4.0, 4.0}) b.box(c + V3d{dx, -5.6, 0}, {0.4, 5.6, 0.4}, 0, p.wood);
     b.cylinder(c + V3d{-4.4, -9.0, 0}, c + V3d{4.4, -9.0, 0}, 0.45, p.log, k_decor);
@@ -167,15 +167,16 @@ void stair_and_terrace(SceneBuilder& b, uint16_t stone, uint16_t steps) {
         b.box({cx, (top + k_ground + 1.5) / 2, (z0 + z1) / 2},
               {half, (k_ground + 1.5 - top) / 2, (z1 - z0) / 2}, 0, steps, k_solid);
     }
-    // Low side walls of the stair.
+    // Low side walls of the stair, as deep as its treads.
     for (double x : {k_stair_x0 - 0.7, k_stair_x1 + 0.7})
-        b.box({x, k_ground - 1.6, k_edge_z - 3.2}, {0.7, 3.2, 3.2}, 0, stone, k_solid);
+        b.box({x, k_ground - 1.6, k_edge_z - k_tread}, {0.7, 3.2, k_tread}, 0, stone, k_solid);
     b.tag = 0;
     // The terrace's retaining walls, their tops level with the terrace floor.
     const double fill = k_ground + 1.5;
     const double mid = (k_terrace + fill) / 2, depth = (fill - k_terrace) / 2;
+    // The front wall's top is the terrace's edge: floor to stand on.
     b.box({(k_terrace_x0 + k_terrace_x1) / 2, mid, k_edge_z + 0.4},
-          {(k_terrace_x1 - k_terrace_x0) / 2, depth, 0.4}, 0, stone, k_solid);
+          {(k_terrace_x1 - k_terrace_x0) / 2, depth, 0.4}, 0, stone, k_solid | shape_floor);
     for (double x : {k_terrace_x0 + 0.4, k_terrace_x1 - 0.4})
         b.box({x, mid, k_edge_z + 40.8}, {0.4, depth, 40.8}, 0, stone, k_solid);
 }
@@ -196,7 +197,7 @@ void campfire(SceneBuilder& b, const ForestPalette& p, uint16_t ash) {
 
 void axe(SceneBuilder& b, const ForestPalette& p, uint16_t iron) {
     // The chopping block is scenery; the axe stuck in it is the object.
-    const V3d block{25.2, k_terrace, -34.2};
+    const V3d block{26.0, k_terrace, -30.8};
     b.cylinder(block + V3d{0, 0.5, 0}, block + V3d{0, -2.5, 0}, 1.9, p.log);
     b.tag = tag_axe;
     const V3d bite = block + V3d{0.3, -2.5, -0.2};
@@ -207,7 +208,7 @@ void axe(SceneBuilder& b, const ForestPalette& p, uint16_t iron) {
 }
 
 void jug(SceneBuilder& b, uint16_t clay) {
-    const V3d c{62.2, k_ground - 4.5, -63.3};
+    const V3d c{62.0, k_ground - 4.5, -62.8};
     b.tag = tag_jug;
     b.lathe(c,
             {{0.0, 0.0},

@@ -127,13 +127,20 @@ void build(const SceneView& view, SceneBuilder& b, DemoScene& scene) {
     bush(b, p, {x1 + 2, ground(x1 + 2, z0 - 3), z0 - 3}, 4, 6301);
     rock(b, p, {10, ground(10, -30), -30}, {2.4, 1.4, 2.0}, 6302);
 
-    // Facts from the picture.
-    const ScreenPoint c0 = view.screen(k_altar + V3d{-1.2, -7.6, -1.5});
-    const ScreenPoint c1 = view.screen(k_altar + V3d{1.2, -4.6, -1.5});
-    scene.looks[0] = {static_cast<int>(c0.x) - 6,
-                      static_cast<int>(c0.y) - 6,
-                      static_cast<int>(c1.x) + 6,
-                      static_cast<int>(c1.y) + 6,
+    // The candle's look zone: its box on the screen, with a little room around.
+    double sx0 = 640, sy0 = 480, sx1 = 0, sy1 = 0;
+    for (int k = 0; k < 8; ++k) {
+        const ScreenPoint c = view.screen(
+            k_altar + V3d{k & 1 ? 0.4 : -0.4, k & 2 ? -7.4 : -5.0, k & 4 ? -1.1 : -1.9});
+        sx0 = std::min(sx0, static_cast<double>(c.x)),
+        sy0 = std::min(sy0, static_cast<double>(c.y));
+        sx1 = std::max(sx1, static_cast<double>(c.x)),
+        sy1 = std::max(sy1, static_cast<double>(c.y));
+    }
+    scene.looks[0] = {static_cast<int>(sx0) - 3,
+                      static_cast<int>(sy0) - 3,
+                      static_cast<int>(sx1) + 4,
+                      static_cast<int>(sy1) + 4,
                       8,
                       tag_candle};
     scene.places[0].position = entry + V3d{3, 0, 2};
