@@ -169,6 +169,22 @@ void build(const SceneView& view, SceneBuilder& b, DemoScene& scene) {
     b.env.sky_horizon = srgb(190, 205, 215);
     b.env.ground = srgb(60, 70, 40);
     b.env.sky_strength = 1.3;
+    // The door into the hut (scene 1): its rectangle on the screen, and a point in front of it.
+    double sx0 = 640, sy0 = 480, sx1 = 0, sy1 = 0;
+    for (int k = 0; k < 4; ++k) {
+        const ScreenPoint c =
+            view.screen({k & 1 ? 45.0 : 39.0, k & 2 ? k_floor_y : k_floor_y - 11.0, z0 - 1.1});
+        sx0 = std::min(sx0, static_cast<double>(c.x)),
+        sy0 = std::min(sy0, static_cast<double>(c.y));
+        sx1 = std::max(sx1, static_cast<double>(c.x)),
+        sy1 = std::max(sy1, static_cast<double>(c.y));
+    }
+    const V3d step{42, ground(42, z0 - 6), z0 - 6};
+    const ScreenPoint front = view.screen(step);
+    scene.exits.push_back({static_cast<int>(sx0), static_cast<int>(sy0), static_cast<int>(sx1),
+                           static_cast<int>(sy1), 1, static_cast<int>(front.x),
+                           static_cast<int>(front.y), tag_door});
+    scene.places.push_back({"hero from scene 1", step - V3d{0, 0.2, 0}, 3.14});
     // The hero comes up the path from the clearing at the bottom of the picture.
     const V3d entry = view.on_level(300, 420, k_floor_y);
     scene.places[0].position = {entry.x, ground(entry.x, entry.z) - 0.2, entry.z};
