@@ -97,6 +97,13 @@ void build(const SceneView& view, SceneBuilder& b, DemoScene& scene) {
         rock(b, p, {x, k_floor_y + 1.4, z}, {1.5, 0.7, 1.3}, 520 + static_cast<uint32_t>(k),
              k_decor);
     }
+    Material reed;
+    reed.kind = MaterialKind::grass;
+    reed.colour = srgb(92, 110, 48);
+    reed.colour2 = srgb(150, 140, 80);
+    reed.scale = 0.5;
+    reed.bump = 0.2;
+    const uint16_t reed_m = b.material(reed);
     // Reeds along the water: thin stalks.
     SeqRandom rnd(5005);
     for (int k = 0; k < 160; ++k) {
@@ -106,7 +113,7 @@ void build(const SceneView& view, SceneBuilder& b, DemoScene& scene) {
         if (x > 12 && x < 34) continue; // keep the ford open
         const double h = rnd.range(3, 6);
         b.cone({x, ground(x, z) + 0.3, z}, {x + rnd.range(-0.6, 0.6), ground(x, z) - h, z}, 0.12,
-               0.04, p.stem, k_decor);
+               0.04, reed_m, k_decor);
     }
     // Willows and bushes around.
     for (int k = 0; k < 30; ++k) {

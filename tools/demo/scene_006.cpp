@@ -52,8 +52,8 @@ void build(const SceneView& view, SceneBuilder& b, DemoScene& scene) {
     grass.seed = 611;
     Material flags;
     flags.kind = MaterialKind::stone;
-    flags.colour = srgb(140, 134, 122);
-    flags.colour2 = srgb(70, 80, 44);
+    flags.colour = srgb(112, 106, 96);
+    flags.colour2 = srgb(58, 66, 40);
     flags.scale = 3.0;
     flags.seed = 612;
     const uint16_t flags_m = b.material(flags);
