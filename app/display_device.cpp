@@ -41,11 +41,12 @@ SurfacePtr create_offscreen(DisplayDevice& dev, int width, int height, Memory me
     return s;
 }
 
-// A 640x480 depth surface; none when the step is forced to fail or the memory is not there.
+// A 640x480 depth surface; none when the step is forced to fail, the driver had no such format
+// or the memory is not there.
 SurfacePtr create_depth(DisplayDevice& dev, const PixelFormat& format, Memory memory,
                         DisplayStep step) {
     SurfacePtr s;
-    if (!forced(dev, step))
+    if (!forced(dev, step) && is_depth_format(format))
         display_create_surface(dev.display, {k_width, k_height, format, memory}, s);
     return s;
 }
@@ -58,8 +59,8 @@ int end_silently(Game& game) {
     return k_generic_failure;
 }
 
-// Steps 3 to 5: 32 bits when the true-colour option asks for them and the machine has them and
-// enough video memory; else 16 bits.
+// The display mode: 32 bits when the true-colour option asks for them and the machine has them
+// and enough video memory; else 16 bits.
 int switch_to_16_bits(Game& game) {
     DisplayDevice& dev = game.display;
     dev.display_bpp = 16;
@@ -78,7 +79,7 @@ int choose_mode(Game& game) {
     return 0;
 }
 
-// Steps 6 and 7: the flip chain and its back buffer.
+// The flip chain and its back buffer.
 int create_chain(Game& game) {
     DisplayDevice& dev = game.display;
     int back_buffers = game.config.triple_buffer ? 2 : 1;
@@ -138,7 +139,7 @@ int create_spare_depth(Game& game, const PixelFormat& format, DisplayStep step) 
     return 0;
 }
 
-// Step 10: depth buffer without stencil, the scene's depth surfaces, the render target.
+// The depth buffer without stencil, the scene's depth surfaces, the render target.
 int create_depth_buffers(Game& game) {
     DisplayDevice& dev = game.display;
     const PixelFormat* format = first_zbuffer_format(*dev.driver3d, false, dev.display_bpp);
@@ -152,7 +153,7 @@ int create_depth_buffers(Game& game) {
     return 0;
 }
 
-// Step 13: a depth buffer with a stencil when the device has one and shadows are wanted.
+// A depth buffer with a stencil when the device has one and shadows are wanted.
 int create_stencil_buffer(Game& game) {
     DisplayDevice& dev = game.display;
     if (dev.device_caps.stencil_caps == 0 || game.config.stencil_shadows == 0) return 0;
@@ -181,7 +182,7 @@ void read_depth_format(DisplayDevice& dev, const PixelFormat& f) {
     dev.stencil_bits = static_cast<int>(f.stencil_bits);
 }
 
-// Steps 14 and 15: a 16-bit depth buffer cannot hold a stencil; it is made again as at first and
+// A 16-bit depth buffer cannot hold a stencil; it is made again as at first and
 // the option records that shadows are wanted without one.
 int settle_stencil(Game& game) {
     DisplayDevice& dev = game.display;
@@ -203,7 +204,7 @@ int settle_stencil(Game& game) {
     return 0;
 }
 
-// Steps 9 to 15, on a device that exists.
+// Everything the device needs once it exists: viewport, depth, states, vertex buffers, stencil.
 int set_up_device(Game& game) {
     DisplayDevice& dev = game.display;
     Device3D& device = *dev.device;
@@ -219,7 +220,7 @@ int set_up_device(Game& game) {
     return settle_stencil(game);
 }
 
-// Step 8: the 3D device on the back buffer. A device that cannot render at 32 bits sends the
+// The 3D device on the back buffer. A device that cannot render at 32 bits sends the
 // display to 16 bits and round again; at 16 bits the game goes on without hardware drawing.
 enum class DeviceOutcome {
     ready,
@@ -234,7 +235,7 @@ DeviceOutcome create_device(DisplayDevice& dev) {
     return dev.display_bpp == 32 ? DeviceOutcome::retry_at_16_bits : DeviceOutcome::without_device;
 }
 
-// Steps 16 to 19: the offscreen surfaces, the mode's facts, gamma and the thumbnail.
+// The offscreen surfaces, the mode's facts, gamma and the thumbnail.
 int create_offscreen_surfaces(Game& game) {
     DisplayDevice& dev = game.display;
     dev.background_surface = create_offscreen(dev, k_width, k_height, Memory::video);

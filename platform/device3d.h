@@ -153,7 +153,9 @@ struct Texture {
     bool stale = true;          // argb does not yet show the last writes
 };
 
-using TexturePtr = std::unique_ptr<Texture>;
+// Shared: the device keeps the texture it draws with alive, as the caller's table does, so
+// releasing or replacing a table entry never leaves the device with a dangling texture.
+using TexturePtr = std::shared_ptr<Texture>;
 
 // Fails for a size beyond the device's limits, for a size the device's pow2/square requirements
 // do not allow, and for a format it does not list.
@@ -165,6 +167,10 @@ void texture_unlock(Texture& texture);
 // Copy a surface of the texture's bit count over the whole texture, stretched to its size
 // (nearest texel) when the sizes differ.
 Result texture_copy_from(Texture& texture, Surface& source);
+
+// The size of a texture for a picture: rounded up to powers of two when the device requires them
+// (1 stays 1), then the larger side for both when it requires square textures.
+void texture_size_for(const DeviceCaps& caps, int& width, int& height);
 
 // Pack 8-bit alpha, red, green and blue (0xAARRGGBB) into a texel word of `format`: each channel
 // keeps its high bits, as many as its mask has, moved to the mask's place.
@@ -326,8 +332,8 @@ enum TextureFilter : uint32_t {
 Result device_set_texture_stage_state(Device3D& device, int stage, StageState state,
                                       uint32_t value);
 uint32_t device_texture_stage_state(const Device3D& device, StageState state);
-// The texture stays owned by the caller and must outlive its use (set another or none first).
-Result device_set_texture(Device3D& device, int stage, Texture* texture);
+// The device holds on to the texture until another (or none) is set.
+Result device_set_texture(Device3D& device, int stage, TexturePtr texture);
 
 enum class Primitive {
     triangle_list,

@@ -108,7 +108,7 @@ struct Device3D {
 
     RenderStates rs;
     StageStates ts;
-    Texture* texture = nullptr;
+    TexturePtr texture;
 };
 
 // Fill `r` from the device's states for one draw call. Fails when the target or depth surface

@@ -12,13 +12,15 @@
 
 #if defined(__GNUC__)
 #define VANTOR_ALWAYS_INLINE [[gnu::always_inline]] inline
+#define VANTOR_INLINE_LAMBDA __attribute__((always_inline))
 #else
 #define VANTOR_ALWAYS_INLINE inline
+#define VANTOR_INLINE_LAMBDA
 #endif
 
 namespace raster {
 
-// Feature bits of a span shader.
+// Feature bits of a triangle function.
 constexpr uint32_t F_TEX = 1u << 0;          // sample the texture
 constexpr uint32_t F_PERSP = 1u << 1;        // texture coordinates divided by the reciprocal w
 constexpr uint32_t F_GOURAUD = 1u << 2;      // colours vary over the triangle
@@ -36,7 +38,7 @@ constexpr uint32_t F_DEPTH32 = 1u << 13;     // 24 depth + 8 stencil bits (else 
 constexpr uint32_t F_DEPTH = 1u << 14;       // depth surface in use (test, write or stencil)
 constexpr uint32_t F_ALPHA = 1u << 15;       // the alpha is used (alpha test or a blend factor)
 constexpr uint32_t F_TEXPOW2 = 1u << 16;     // texture sides are powers of two: wrap by masking
-constexpr uint32_t k_dynamic = 1u << 31;     // the shader reads the features from the span
+constexpr uint32_t k_dynamic = 1u << 31;     // the features are read at run time
 
 // Interpolated attributes, stepped in fixed point with 16 fraction bits.
 enum Attr {

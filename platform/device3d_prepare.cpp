@@ -32,7 +32,7 @@ int pow2_mask(int size) {
 }
 
 void prepare_stage(const Device3D& d, Raster& r) {
-    Texture* tex = d.texture;
+    Texture* tex = d.texture.get();
     const StageStates& t = d.ts;
     const bool bound = tex != nullptr && tex->width > 0 && tex->height > 0;
     r.colour_op = static_cast<uint8_t>(bound ? t.color_op : TOP_DISABLE);

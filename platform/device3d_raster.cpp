@@ -134,7 +134,7 @@ VANTOR_ALWAYS_INLINE void shade_run(const Raster& r, uint32_t features, bool lin
     }
 
     int64_t a[A_COUNT];
-    for_attrs<F, false>(f, [&](int i) { a[i] = start.a[i]; });
+    for_attrs<F, false>(f, [&](int i) VANTOR_INLINE_LAMBDA { a[i] = start.a[i]; });
     float p[P_COUNT];
     if ((f & F_TEX) && (f & F_PERSP))
         for (int i = 0; i < P_COUNT; ++i) p[i] = start.p[i];
@@ -162,7 +162,7 @@ VANTOR_ALWAYS_INLINE void shade_run(const Raster& r, uint32_t features, bool lin
         const int fog = (f & F_FOG) ? channel(a[A_FOG]) : 255;
 
         // Advance every interpolator now: the pixel may end early below.
-        for_attrs<F, true>(f, [&](int i) { a[i] += step.a[i]; });
+        for_attrs<F, true>(f, [&](int i) VANTOR_INLINE_LAMBDA { a[i] += step.a[i]; });
         if ((f & F_TEX) && (f & F_PERSP))
             for (int i = 0; i < P_COUNT; ++i) p[i] += step.p[i];
 
@@ -311,8 +311,8 @@ template <uint32_t F> void fill_triangle(const Raster& r, const Triangle& t) {
     // Plane of each stepped attribute: value = v0 + (x - ox) dx + (y - oy) dy.
     double dx[A_COUNT], dy[A_COUNT];
     Interp at, step, down;
-    for_attrs<F, false>(f, [&](int a) { at.a[a] = to_fixed(v[0].a[a]); });
-    for_attrs<F, true>(f, [&](int a) {
+    for_attrs<F, false>(f, [&](int a) VANTOR_INLINE_LAMBDA { at.a[a] = to_fixed(v[0].a[a]); });
+    for_attrs<F, true>(f, [&](int a) VANTOR_INLINE_LAMBDA {
         const double d1 = v[1].a[a] - v[0].a[a], d2 = v[2].a[a] - v[0].a[a];
         dx[a] = (d1 * y2 - d2 * y1) * inv;
         dy[a] = (d2 * x1 - d1 * x2) * inv;
@@ -329,21 +329,25 @@ template <uint32_t F> void fill_triangle(const Raster& r, const Triangle& t) {
     }
 
     auto rows = [&](Edge& left, Edge& right, int first, int end) {
-        for_attrs<F, true>(f, [&](int a) {
+        for_attrs<F, true>(f, [&](int a) VANTOR_INLINE_LAMBDA {
             at.a[a] =
                 to_fixed(v[0].a[a] + (double(left.x) - ox) * dx[a] + (double(first) - oy) * dy[a]);
         });
         // Down one row the left edge moves x_step or x_step + 1 pixels.
         Interp down_left;
-        for_attrs<F, true>(f, [&](int a) { down_left.a[a] = down.a[a] + step.a[a] * left.x_step; });
+        for_attrs<F, true>(f, [&](int a) VANTOR_INLINE_LAMBDA {
+            down_left.a[a] = down.a[a] + step.a[a] * left.x_step;
+        });
         for (int y = first; y < end; ++y) {
             const int64_t xs = std::max<int64_t>(left.x, r.clip_x0);
             const int64_t xe = std::min<int64_t>(right.x, r.clip_x1);
             if (xs < xe) {
                 Interp run;
-                for_attrs<F, false>(f, [&](int a) { run.a[a] = at.a[a]; });
+                for_attrs<F, false>(f, [&](int a) VANTOR_INLINE_LAMBDA { run.a[a] = at.a[a]; });
                 if (xs != left.x)
-                    for_attrs<F, true>(f, [&](int a) { run.a[a] += step.a[a] * (xs - left.x); });
+                    for_attrs<F, true>(f, [&](int a) VANTOR_INLINE_LAMBDA {
+                        run.a[a] += step.a[a] * (xs - left.x);
+                    });
                 if (persp) {
                     const auto fx = static_cast<float>(double(xs) - ox);
                     const auto fy = static_cast<float>(double(y) - oy);
@@ -355,7 +359,7 @@ template <uint32_t F> void fill_triangle(const Raster& r, const Triangle& t) {
             }
             const bool further = left.step();
             right.step();
-            for_attrs<F, true>(f, [&](int a) {
+            for_attrs<F, true>(f, [&](int a) VANTOR_INLINE_LAMBDA {
                 at.a[a] += down_left.a[a];
                 if (further) at.a[a] += step.a[a];
             });

@@ -274,8 +274,8 @@ uint32_t device_texture_stage_state(const Device3D& device, StageState state) {
     return *stage_slot(copy, state);
 }
 
-Result device_set_texture(Device3D& device, int stage, Texture* texture) {
+Result device_set_texture(Device3D& device, int stage, TexturePtr texture) {
     if (stage != 0) return Result::failed;
-    device.texture = texture;
+    device.texture = std::move(texture);
     return Result::ok;
 }

@@ -21,9 +21,9 @@ int round_up_pow2(int v) {
     return p;
 }
 
-// An 8-bit channel from a texel word through its mask; short channels repeat their high bits so
-// that full intensity stays 255.
-uint32_t expand(uint32_t texel, uint32_t mask) {
+// The 8-bit alpha of a texel word (the colour channels go through unpack_rgb): a short channel
+// repeats its high bits so that full intensity stays 255.
+uint32_t expand_alpha(uint32_t texel, uint32_t mask) {
     const int shift = std::countr_zero(mask);
     const int bits = std::popcount(mask);
     const uint32_t v = (texel & mask) >> shift;
@@ -33,7 +33,7 @@ uint32_t expand(uint32_t texel, uint32_t mask) {
     return out & 0xFF;
 }
 
-uint32_t pack_channel(uint32_t value8, uint32_t mask) {
+uint32_t pack_alpha(uint32_t value8, uint32_t mask) {
     if (mask == 0) return 0;
     const int bits = std::min(std::popcount(mask), 8);
     return ((value8 >> (8 - bits)) << std::countr_zero(mask)) & mask;
@@ -101,11 +101,17 @@ const PixelFormat* default_format(const Device3D& device, bool alpha) {
 
 } // namespace
 
+void texture_size_for(const DeviceCaps& caps, int& width, int& height) {
+    if (caps.texture_caps & TEXTURECAPS_POW2) {
+        width = round_up_pow2(width);
+        height = round_up_pow2(height);
+    }
+    if (caps.texture_caps & TEXTURECAPS_SQUAREONLY) width = height = std::max(width, height);
+}
+
 uint32_t pack_argb(const PixelFormat& format, uint32_t argb) {
-    return pack_channel(argb >> 24, format.a_mask) |
-           pack_channel((argb >> 16) & 0xFF, format.r_mask) |
-           pack_channel((argb >> 8) & 0xFF, format.g_mask) |
-           pack_channel(argb & 0xFF, format.b_mask);
+    return pack_alpha(argb >> 24, format.a_mask) |
+           pack_rgb(format, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
 }
 
 Result texture_create(const Device3D& device, int width, int height, const PixelFormat& format,
@@ -120,7 +126,7 @@ Result texture_create(const Device3D& device, int width, int height, const Pixel
     const auto& formats = device.texture_formats;
     if (std::find(formats.begin(), formats.end(), format) == formats.end())
         return Result::wrong_format;
-    auto texture = std::make_unique<Texture>();
+    auto texture = std::make_shared<Texture>();
     texture->width = width;
     texture->height = height;
     texture->format = format;
@@ -156,9 +162,9 @@ void texture_refresh(Texture& texture) {
         uint32_t* out = texture.argb.data() + static_cast<size_t>(y) * texture.width;
         for (int x = 0; x < texture.width; ++x) {
             const uint32_t t = read_texel(row + x * bytes, bytes);
-            const uint32_t a = f.a_mask ? expand(t, f.a_mask) : 255;
-            out[x] = a << 24 | expand(t, f.r_mask) << 16 | expand(t, f.g_mask) << 8 |
-                     expand(t, f.b_mask);
+            const uint32_t a = f.a_mask ? expand_alpha(t, f.a_mask) : 255;
+            const Rgb8 c = unpack_rgb(f, t);
+            out[x] = a << 24 | uint32_t{c.r} << 16 | uint32_t{c.g} << 8 | c.b;
         }
     }
     texture.stale = false;
@@ -172,11 +178,7 @@ Result texture_create_from_file(const Device3D& device, const char* path, Textur
     const DeviceCaps& caps = device.caps;
     int width = std::min(image.width, caps.max_texture_width);
     int height = std::min(image.height, caps.max_texture_height);
-    if (caps.texture_caps & TEXTURECAPS_POW2) {
-        width = std::min(round_up_pow2(width), caps.max_texture_width);
-        height = std::min(round_up_pow2(height), caps.max_texture_height);
-    }
-    if (caps.texture_caps & TEXTURECAPS_SQUAREONLY) width = height = std::max(width, height);
+    texture_size_for(caps, width, height);
 
     const PixelFormat* format = default_format(device, image.has_alpha);
     if (format == nullptr) return Result::wrong_format;

@@ -42,12 +42,6 @@ void unlink(HardwareTextures& textures, NamedTexture* record) {
     }
 }
 
-int round_up_pow2(int v) {
-    int p = 1;
-    while (p < v) p *= 2;
-    return p;
-}
-
 const PixelFormat* first_match(const std::vector<PixelFormat>& formats, int bits, bool alpha,
                                bool palettised) {
     for (const PixelFormat& f : formats) {
@@ -86,14 +80,6 @@ SurfacePtr picture_surface(const Image& picture, const PixelFormat& format) {
 }
 
 } // namespace
-
-void texture_size_for(const DeviceCaps& caps, int& width, int& height) {
-    if (caps.texture_caps & TEXTURECAPS_POW2) {
-        width = round_up_pow2(width);
-        height = round_up_pow2(height);
-    }
-    if (caps.texture_caps & TEXTURECAPS_SQUAREONLY) width = height = std::max(width, height);
-}
 
 const PixelFormat* choose_texture_format(const std::vector<PixelFormat>& formats, int bits,
                                          bool alpha) {
@@ -158,9 +144,9 @@ Result restore_named_texture(HardwareTextures& textures, const char* name, const
     return Result::ok;
 }
 
-Texture* get_named_texture(HardwareTextures& textures, const char* name) {
+TexturePtr get_named_texture(HardwareTextures& textures, const char* name) {
     NamedTexture* record = name ? find(textures, name) : nullptr;
-    return record ? record->surface.get() : nullptr;
+    return record ? record->surface : nullptr;
 }
 
 void destroy_named_texture(HardwareTextures& textures, const char* name) {

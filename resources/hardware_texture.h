@@ -51,15 +51,12 @@ Result create_named_texture(HardwareTextures& textures, const char* name, int st
 // Make (or make again) the texture surface of a registered texture and fill it with its picture.
 Result restore_named_texture(HardwareTextures& textures, const char* name, const Device3D* device);
 
-// The surface of a registered texture; none when the name is not registered or has no surface.
-Texture* get_named_texture(HardwareTextures& textures, const char* name);
+// The surface of a registered texture (shared with the registry); none when the name is not
+// registered or has no surface.
+TexturePtr get_named_texture(HardwareTextures& textures, const char* name);
 
 // Release the surface and the picture and forget the name.
 void destroy_named_texture(HardwareTextures& textures, const char* name);
-
-// The size of the texture for a picture: rounded up to powers of two when the device requires
-// them (1 stays 1), then the larger side for both when it requires square textures.
-void texture_size_for(const DeviceCaps& caps, int& width, int& height);
 
 // The first of the device's formats for a picture of `bits` bits a pixel with or without alpha:
 // an 8-bit palette format for 8 bits or fewer, else an RGB format of exactly that depth with

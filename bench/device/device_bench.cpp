@@ -88,7 +88,8 @@ Scene make_scene() {
     // stand partly behind it.
     for (int y = 0; y < 480; ++y)
         for (int x = 0; x < 640; ++x) {
-            const auto d = static_cast<uint16_t>(65535.0 * (0.2 + 0.25 * x / 640.0 + 0.1 * y / 480.0));
+            const auto d =
+                static_cast<uint16_t>(65535.0 * (0.2 + 0.25 * x / 640.0 + 0.1 * y / 480.0));
             std::memcpy(s.depth->row(y) + 2 * x, &d, 2);
         }
     s.depth_picture = s.depth->pixels;
@@ -105,7 +106,7 @@ Scene make_scene() {
     device_set_render_state(d, RenderState::fog_color, 0x8090A0);
     device_set_texture_stage_state(d, 0, StageState::min_filter, TEXF_LINEAR);
     device_set_texture_stage_state(d, 0, StageState::mag_filter, TEXF_LINEAR);
-    device_set_texture(d, 0, s.texture.get());
+    device_set_texture(d, 0, s.texture);
     return s;
 }
 

@@ -75,7 +75,7 @@ void textured_lit(DeviceRig& rig) {
     rig.stage(StageState::min_filter, TEXF_LINEAR);
     rig.stage(StageState::mag_filter, TEXF_LINEAR);
     TexturePtr tiles = make_texture(d, 16, 16, k_texture_rgb565, checker);
-    device_set_texture(d, 0, tiles.get());
+    device_set_texture(d, 0, tiles);
 
     // A floor going away: reciprocal w falls from 1 at the bottom to 0.2 at the horizon, where
     // its width is a fifth of that at the bottom.
@@ -107,7 +107,7 @@ void textured_lit(DeviceRig& rig) {
         const uint32_t a = spot(x, y, 32) >> 24;
         return a > 60 ? (a << 24) | (checker(x, y) & 0xFFFFFF) : 0u;
     });
-    device_set_texture(d, 0, tile.get());
+    device_set_texture(d, 0, tile);
     rig.states({{RenderState::alpha_test_enable, 1},
                 {RenderState::alpha_ref, 1},
                 {RenderState::alpha_func, CMP_GREATEREQUAL},
@@ -120,7 +120,7 @@ void textured_lit(DeviceRig& rig) {
     rig.states({{RenderState::alpha_test_enable, 0}, {RenderState::alpha_blend_enable, 0}});
 
     // Specular added over the diffuse colour.
-    device_set_texture(d, 0, tiles.get());
+    device_set_texture(d, 0, tiles);
     rig.state(RenderState::specular_enable, 1);
     rig.draw(Primitive::triangle_list,
              {vertex(10, 95, 0.2f, argb(255, 90, 30, 30), 0, 0, 1, argb(255, 0, 0, 0)),
@@ -139,7 +139,7 @@ void blending(DeviceRig& rig) {
         }
     TexturePtr glow =
         make_texture(d, 32, 32, k_texture_argb8888, [](int x, int y) { return spot(x, y, 32); });
-    device_set_texture(d, 0, glow.get());
+    device_set_texture(d, 0, glow);
     rig.stage(StageState::min_filter, TEXF_LINEAR);
     rig.stage(StageState::mag_filter, TEXF_LINEAR);
     rig.stage(StageState::alpha_op, TOP_SELECTARG1);
@@ -184,7 +184,7 @@ void depth_stencil(DeviceRig& rig) {
     rig.stage(StageState::mag_filter, TEXF_LINEAR);
 
     // Blob shadow: the picture times one minus the texture, without depth writes.
-    device_set_texture(d, 0, shade.get());
+    device_set_texture(d, 0, shade);
     rig.states({{RenderState::z_write_enable, 0},
                 {RenderState::alpha_blend_enable, 1},
                 {RenderState::src_blend, BLEND_ZERO},
@@ -219,7 +219,7 @@ void depth_stencil(DeviceRig& rig) {
 
     // The character: hidden by the near left part of the picture, its own pixels clear the
     // stencil so it is not darkened.
-    device_set_texture(d, 0, tiles.get());
+    device_set_texture(d, 0, tiles);
     rig.state(RenderState::stencil_pass, STENCILOP_ZERO);
     rig.draw(Primitive::triangle_list, sphere(60, 40, 26, 0.42f, false));
     rig.state(RenderState::stencil_enable, 0);
@@ -238,7 +238,7 @@ void depth_stencil(DeviceRig& rig) {
     rig.states({{RenderState::stencil_enable, 0}, {RenderState::z_enable, 1}});
 
     // A glow at depth 0.6: hidden pixel by pixel where the picture is nearer.
-    device_set_texture(d, 0, shade.get());
+    device_set_texture(d, 0, shade);
     rig.states({{RenderState::src_blend, BLEND_ONE}, {RenderState::dest_blend, BLEND_ONE}});
     rig.draw(Primitive::triangle_strip, rect(100, 70, 150, 115, 0.6f, argb(255, 255, 160, 60)));
 }

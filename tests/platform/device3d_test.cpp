@@ -244,7 +244,7 @@ TEST(Device3D, AlphaTestCutsBeforeDepthAndColourAreWritten) {
     DeviceRig rig(k_format_xrgb8888, k_format_z16);
     TexturePtr t = make_texture(rig.dev(), 2, 1, k_texture_argb8888,
                                 [](int x, int) { return x == 0 ? 0x00FF0000u : 0xFF00FF00u; });
-    device_set_texture(rig.dev(), 0, t.get());
+    device_set_texture(rig.dev(), 0, t);
     rig.fill_depth(0xFFFF);
     rig.states({{RenderState::z_enable, 1},
                 {RenderState::alpha_test_enable, 1},
@@ -312,7 +312,7 @@ TEST(Device3D, TextureStageOperationsAndSpecularAndFog) {
         DeviceRig rig;
         TexturePtr t =
             make_texture(rig.dev(), 1, 1, k_texture_xrgb8888, [](int, int) { return 0xFFC86432u; });
-        device_set_texture(rig.dev(), 0, t.get());
+        device_set_texture(rig.dev(), 0, t);
         rig.stage(StageState::color_op, c.colour_op);
         rig.stage(StageState::color_arg1, c.arg1);
         rig.stage(StageState::color_arg2, c.arg2);
@@ -359,7 +359,7 @@ TEST(Device3D, TextureFormatsAreListedInOrderAndDecodeTheirChannels) {
         texture_unlock(*t);
         EXPECT_EQ(stored, c.texel);
 
-        device_set_texture(rig.dev(), 0, t.get());
+        device_set_texture(rig.dev(), 0, t);
         rig.stage(StageState::color_op, TOP_SELECTARG1);
         rig.stage(StageState::alpha_op, TOP_SELECTARG1);
         rig.states({{RenderState::alpha_test_enable, 1},
@@ -376,13 +376,24 @@ TEST(Device3D, TextureFormatsAreListedInOrderAndDecodeTheirChannels) {
     }
 }
 
+TEST(Device3D, TheDeviceKeepsItsTextureWhenTheCallerLetsGo) {
+    DeviceRig rig;
+    TexturePtr t =
+        make_texture(rig.dev(), 1, 1, k_texture_xrgb8888, [](int, int) { return 0xFF123456u; });
+    device_set_texture(rig.dev(), 0, t);
+    t.reset(); // a texture table entry replaced while the device still draws with it
+    rig.stage(StageState::color_op, TOP_SELECTARG1);
+    rig.draw(Primitive::triangle_strip, rect(0, 0, 4, 4));
+    EXPECT_EQ(rig.pixel(1, 1), 0x123456u);
+}
+
 TEST(Device3D, TextureCoordinatesArePerspectiveCorrect) {
     DeviceRig rig;
     // Texel x has red x * 4: the drawn red tells which texel a pixel sampled.
     TexturePtr t = make_texture(rig.dev(), 64, 1, k_texture_xrgb8888, [](int x, int) {
         return 0xFF000000u | static_cast<uint32_t>(x * 4) << 16;
     });
-    device_set_texture(rig.dev(), 0, t.get());
+    device_set_texture(rig.dev(), 0, t);
     rig.stage(StageState::color_op, TOP_SELECTARG1);
     // Near on the left (reciprocal w 1), four times further on the right.
     std::vector<TLVertex> v = {
@@ -559,7 +570,7 @@ TEST(Device3D, HostileVerticesAndCountsNeverCrash) {
         vertex(1, 1),        vertex(1, 1),        vertex(1, 1)};
     rig.state(RenderState::cull_mode, CULL_NONE);
     TexturePtr t = make_texture(rig.dev(), 4, 4, k_texture_xrgb8888, [](int, int) { return ~0u; });
-    device_set_texture(rig.dev(), 0, t.get());
+    device_set_texture(rig.dev(), 0, t);
     for (Primitive p : {Primitive::triangle_list, Primitive::triangle_strip, Primitive::line_strip,
                         Primitive::point_list})
         EXPECT_EQ(rig.draw(p, bad), Result::ok);

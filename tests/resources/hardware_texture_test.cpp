@@ -96,7 +96,7 @@ TEST(HardwareTextures, ARestoredPictureFillsTheRoundedTexture) {
                   Result::ok);
         EXPECT_EQ(get_named_texture(textures, "textures/pic.bmp"), nullptr) << "no surface yet";
         ASSERT_EQ(restore_named_texture(textures, "textures/pic.bmp", device.get()), Result::ok);
-        Texture* t = get_named_texture(textures, "TEXTURES/PIC.BMP");
+        TexturePtr t = get_named_texture(textures, "TEXTURES/PIC.BMP");
         ASSERT_NE(t, nullptr);
         EXPECT_EQ(t->width, w);
         EXPECT_EQ(t->height, h);
