@@ -36,10 +36,11 @@ MeshBuilder bone_mesh(const HeroLook& look, int bone) {
                10, k_pelvis);
         break;
     case bone_torso: {
-        const double t = b.torso_length;
+        // Wide enough at the top to meet the arms at the shoulder joints.
+        const double t = b.torso_length, sw = b.shoulder_width;
         m.tube({{-t - 0.1, 0.55, 0.5, 0, 0.05},
-                {-t + 0.35, 1.45 * g, 0.85 * g, 0, 0},
-                {-t + 1.2, 1.85 * g, 1.15 * g, 0, -0.1},
+                {-t + 0.3, sw * 0.85, 0.85 * g, 0, 0},
+                {-t + 1.2, std::max(1.85 * g, sw * 0.95), 1.15 * g, 0, -0.1},
                 {-t * 0.5, 1.7 * g, 1.1 * g, 0, -0.08},
                 {0.15, 1.42 * g, 0.95 * g},
                 {0.5, 1.36 * g, 0.92 * g}},

@@ -265,9 +265,24 @@ SurfacePoint eval_material(const Material& m, const Hit& hit) {
     case MaterialKind::water:
         s = water(m, hit);
         break;
+    case MaterialKind::picture: {
+        s.normal = hit.n;
+        s.albedo = m.colour;
+        if (m.picture && m.picture->width > 0) {
+            // Nearest texel, wrapping.
+            const auto wrap = [](double t, int n) {
+                const int i = static_cast<int>(std::floor(t * n)) % n;
+                return i < 0 ? i + n : i;
+            };
+            const int x = wrap(hit.tu, m.picture->width), y = wrap(hit.tv, m.picture->height);
+            s.albedo = m.picture->pixels[static_cast<size_t>(y) * m.picture->width + x];
+        }
+        break;
+    }
     }
     if (m.kind != MaterialKind::planks && m.kind != MaterialKind::metal &&
-        m.kind != MaterialKind::water && m.kind != MaterialKind::flat) {
+        m.kind != MaterialKind::water && m.kind != MaterialKind::flat &&
+        m.kind != MaterialKind::picture) {
         s.specular = m.specular;
         s.shininess = m.shininess;
     }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "tools/demo/tracer.h"
 #include "tools/demo/vec.h"
@@ -22,6 +23,13 @@ enum class MaterialKind : uint8_t {
     cloth,   // woven fabric
     metal,   // worn iron or brass
     water,   // dark still water
+    picture, // a picture over the triangles' texture coordinates
+};
+
+// A picture for pictured materials: linear colours, rows top first.
+struct MaterialPicture {
+    int width = 0, height = 0;
+    std::vector<V3d> pixels;
 };
 
 struct Material {
@@ -38,6 +46,7 @@ struct Material {
     // noisy edge where it lies between 0 and 1.
     int blend_with = -1;
     std::function<double(const V3d&)> blend;
+    const MaterialPicture* picture = nullptr;
 };
 
 struct SurfacePoint {

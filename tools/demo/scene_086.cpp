@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "tools/demo/noise.h"
+#include "tools/demo/painter.h"
 #include "tools/demo/scenes.h"
 
 namespace {
@@ -43,7 +44,38 @@ void describe(DemoScene& s) {
     s.places.push_back({"cube", {19, 8.65, -10}, 6.1});
 }
 
-void banner(SceneBuilder& b, const V3d& top_centre, uint16_t cloth, uint16_t trim, uint16_t pole) {
+// A hero's emblem on a plaque: Tovi's is a golden leaf on green, Brask's a silver hammer on blue.
+uint16_t emblem(SceneBuilder& b, bool leaf) {
+    constexpr int n = 64;
+    Canvas c(n * 2, n * 2, leaf ? rgb8(40, 96, 46) : rgb8(44, 56, 110));
+    const V3d gold = rgb8(222, 184, 84), silver = rgb8(210, 214, 222);
+    for (int k = 0; k < 4; ++k) {
+        const double lo = 6, hi = n * 2 - 6;
+        const double pts[4][4] = {
+            {lo, lo, hi, lo}, {hi, lo, hi, hi}, {hi, hi, lo, hi}, {lo, hi, lo, lo}};
+        c.line(pts[k][0], pts[k][1], pts[k][2], pts[k][3], 7, gold);
+    }
+    if (leaf) {
+        c.ellipse(n, n, 22, 40, gold, 2);
+        c.line(n, n + 52, n, n - 34, 4, rgb8(140, 100, 30));
+        for (int k = -3; k <= 3; ++k)
+            c.line(n, n + k * 10, n + 18, n + k * 10 - 12, 2.5, rgb8(140, 100, 30));
+        for (int k = -3; k <= 3; ++k)
+            c.line(n, n + k * 10, n - 18, n + k * 10 - 12, 2.5, rgb8(140, 100, 30));
+    } else {
+        c.line(n, n - 10, n, n + 48, 9, rgb8(120, 80, 44));
+        c.line(n - 32, n - 26, n + 32, n - 26, 26, silver);
+        c.line(n - 32, n - 26, n + 32, n - 26, 6, rgb8(150, 154, 164));
+    }
+    const RgbPicture p = c.downsampled(2);
+    std::vector<V3d> pixels;
+    for (size_t i = 0; i < p.rgb.size(); i += 3)
+        pixels.push_back(rgb8(p.rgb[i], p.rgb[i + 1], p.rgb[i + 2]));
+    return b.picture_material(p.width, p.height, pixels);
+}
+
+void banner(SceneBuilder& b, const V3d& top_centre, uint16_t cloth, uint16_t trim, uint16_t pole,
+            uint16_t plaque) {
     b.cylinder(top_centre + V3d{0, 0, -4.2}, top_centre + V3d{0, 0, 4.2}, 0.3, pole, k_decor);
     const double w = 3.4, h = 17;
     // The cloth hangs in gentle folds: a strip of quads.
@@ -59,6 +91,11 @@ void banner(SceneBuilder& b, const V3d& top_centre, uint16_t cloth, uint16_t tri
                top_centre + V3d{0.45, h + 3, 0}, cloth, k_decor);
     b.quad(top_centre + V3d{0.5, h - 1.5, -w}, top_centre + V3d{0.5, h - 1.5, w},
            top_centre + V3d{0.5, h - 0.8, w}, top_centre + V3d{0.5, h - 0.8, -w}, trim, k_decor);
+    // The plaque in the middle, facing the hall.
+    const std::array<float, 4> uv{0, 0, 1, 1};
+    b.quad(top_centre + V3d{0.75, 5.5, 2.6}, top_centre + V3d{0.75, 5.5, -2.6},
+           top_centre + V3d{0.75, 10.7, -2.6}, top_centre + V3d{0.75, 10.7, 2.6}, plaque, k_decor,
+           &uv);
 }
 
 void build(const SceneView&, SceneBuilder& b, DemoScene&) {
@@ -137,8 +174,8 @@ void build(const SceneView&, SceneBuilder& b, DemoScene&) {
     b.cylinder(k_centre + V3d{0, 0.5, 0}, k_centre, k_radius, boards_m, k_floor | shape_obstacle);
     b.tag = 0;
     // The heroes' banners behind them.
-    banner(b, {3.0, k_hall - 34, -4}, green_m, gold_m, gold_m);
-    banner(b, {3.0, k_hall - 34, -28}, blue_m, gold_m, gold_m);
+    banner(b, {3.0, k_hall - 34, -4}, green_m, gold_m, gold_m, emblem(b, true));
+    banner(b, {3.0, k_hall - 34, -28}, blue_m, gold_m, gold_m, emblem(b, false));
     // Braziers: a tripod of iron legs and a bowl of glowing coals.
     b.tag = tag_brazier;
     for (const V3d& base : k_braziers) {

@@ -54,6 +54,22 @@ uint16_t SceneBuilder::material(const Material& m) {
     return static_cast<uint16_t>(materials.size() - 1);
 }
 
+uint16_t SceneBuilder::picture_material(int width, int height,
+                                        const std::vector<V3d>& srgb_pixels) {
+    auto picture = std::make_unique<MaterialPicture>();
+    picture->width = width;
+    picture->height = height;
+    for (const V3d& c : srgb_pixels)
+        picture->pixels.push_back(srgb(static_cast<int>(std::lround(c.x * 255)),
+                                       static_cast<int>(std::lround(c.y * 255)),
+                                       static_cast<int>(std::lround(c.z * 255))));
+    Material m;
+    m.kind = MaterialKind::picture;
+    m.picture = picture.get();
+    pictures.push_back(std::move(picture));
+    return material(m);
+}
+
 void SceneBuilder::box(const V3d& centre, const V3d& half, double yaw, uint16_t mat,
                        uint8_t flags) {
     Shape s;
@@ -101,9 +117,22 @@ void SceneBuilder::triangle(const V3d& a, const V3d& b, const V3d& c, uint16_t m
 }
 
 void SceneBuilder::quad(const V3d& a, const V3d& b, const V3d& c, const V3d& d, uint16_t mat,
-                        uint8_t flags) {
-    tracer.add_triangle(a, b, c, mat, tag, flags);
-    tracer.add_triangle(a, c, d, mat, tag, flags);
+                        uint8_t flags, const std::array<float, 4>* uv) {
+    Shape s;
+    s.kind = ShapeKind::triangle;
+    s.material = mat;
+    s.tag = tag;
+    s.flags = flags;
+    const float u0 = uv ? (*uv)[0] : 0, v0 = uv ? (*uv)[1] : 0, u1 = uv ? (*uv)[2] : 0,
+                v1 = uv ? (*uv)[3] : 0;
+    s.a = a, s.b = b, s.c = c;
+    const float first[6] = {u0, v0, u1, v0, u1, v1};
+    std::copy(first, first + 6, s.uv);
+    tracer.add(s);
+    s.a = a, s.b = c, s.c = d;
+    const float second[6] = {u0, v0, u1, v1, u0, v1};
+    std::copy(second, second + 6, s.uv);
+    tracer.add(s);
 }
 
 void SceneBuilder::blob(const V3d& centre, const V3d& radii, double roughness, uint32_t seed,

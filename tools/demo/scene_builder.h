@@ -3,8 +3,10 @@
 // walk map can tell them apart.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "tools/demo/materials.h"
@@ -23,8 +25,12 @@ public:
     // Extra volumes that only the walk map sees (the footprint of a mesh, a fence line).
     std::vector<Shape> walk_obstacles;
     uint16_t tag = 0; // tag given to the shapes added from now on
+    // Pictures of pictured materials, kept as long as the materials that show them.
+    std::vector<std::unique_ptr<MaterialPicture>> pictures;
 
     uint16_t material(const Material& m);
+    // A pictured material from sRGB pixels.
+    uint16_t picture_material(int width, int height, const std::vector<V3d>& srgb_pixels);
 
     void box(const V3d& centre, const V3d& half, double yaw, uint16_t mat, uint8_t flags = k_solid);
     void cylinder(const V3d& a, const V3d& b, double r, uint16_t mat, uint8_t flags = k_solid);
@@ -32,8 +38,10 @@ public:
               uint8_t flags = k_solid);
     void sphere(const V3d& centre, double r, uint16_t mat, uint8_t flags = k_solid);
     void triangle(const V3d& a, const V3d& b, const V3d& c, uint16_t mat, uint8_t flags);
-    // Two triangles a-b-c and a-c-d.
-    void quad(const V3d& a, const V3d& b, const V3d& c, const V3d& d, uint16_t mat, uint8_t flags);
+    // Two triangles a-b-c and a-c-d; with `uv`, the corners carry the texture coordinates
+    // (u0, v0), (u1, v0), (u1, v1), (u0, v1) for pictured materials.
+    void quad(const V3d& a, const V3d& b, const V3d& c, const V3d& d, uint16_t mat, uint8_t flags,
+              const std::array<float, 4>* uv = nullptr);
 
     // A lumpy closed surface around `centre` with the given radii: an icosphere subdivided
     // `detail` times, each vertex pushed out by noise of relative size `roughness`. Rocks,

@@ -224,6 +224,8 @@ bool Tracer::hit_shape(const Shape& s, const Ray& ray, double t_min, double t_ma
         if (t <= t_min || t >= t_max) return false;
         hit.t = t;
         hit.u = u, hit.v = v;
+        hit.tu = s.uv[0] * (1 - u - v) + s.uv[2] * u + s.uv[4] * v;
+        hit.tv = s.uv[1] * (1 - u - v) + s.uv[3] * u + s.uv[5] * v;
         hit.ng = face_forward(normalized(cross(e1, e2)), ray.d);
         if (s.na.x == 0 && s.na.y == 0 && s.na.z == 0) {
             hit.n = hit.ng;

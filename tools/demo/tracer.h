@@ -32,6 +32,7 @@ struct Shape {
     // the yaw in c.x, c.y; cone: axis ends a and b.
     V3d a, b, c;
     V3d na, nb, nc;        // triangle corner normals; all zero for a flat triangle
+    float uv[6] = {};      // triangle corner texture coordinates, for pictured materials
     double r0 = 0, r1 = 0; // sphere radius in r0; cone radii at a and b
 };
 
@@ -46,8 +47,9 @@ struct Hit {
     V3d n;     // shading normal, facing the ray's origin
     V3d ng;    // geometric normal, facing the ray's origin
     V3d local; // shape-local coordinates for textures (box frame, cone: radial x/z, axial y)
-    double u = 0, v = 0; // triangle barycentrics
-    int face = 0;        // box: axis of the face hit (0..2); cone: 0 side, 1 and 2 the caps
+    double u = 0, v = 0;   // triangle barycentrics
+    double tu = 0, tv = 0; // texture coordinates (triangles)
+    int face = 0;          // box: axis of the face hit (0..2); cone: 0 side, 1 and 2 the caps
 };
 
 class Tracer {
