@@ -12,29 +12,29 @@
 #include "resources/text_table.h"
 #include "resources/wav.h"
 #include "tools/demo/make_demo.h"
+#include "tools/demo/models.h"
 
 namespace {
 
-DemoOptions without_scenes_and_voices() {
+// The parts of the data set a test needs.
+DemoOutput generated(bool pictures, bool sounds_and_texts) {
     DemoOptions o;
     o.scenes = {-1};
     o.voices = false;
-    return o;
-}
-
-const DemoOutput& generated() {
-    static const DemoOutput out = [] {
-        DemoOutput o;
-        std::string error;
-        EXPECT_TRUE(generate_demo(without_scenes_and_voices(), o, error)) << error;
-        return o;
-    }();
+    o.models = false;
+    o.pictures = pictures;
+    o.sounds = o.texts = sounds_and_texts;
+    DemoOutput out;
+    std::string error;
+    EXPECT_TRUE(generate_demo(o, out, error)) << error;
+    if (pictures) make_model_textures(out);
     return out;
 }
 
 } // namespace
 
 TEST(DemoData, StartUpPicturesHaveTheSizesTheGameDrawsThemAt) {
+    const DemoOutput data = generated(true, false);
     struct Case {
         const char* path;
         int width, height;
@@ -50,7 +50,7 @@ TEST(DemoData, StartUpPicturesHaveTheSizesTheGameDrawsThemAt) {
           Case{"textures/128x128/brask.bmp", 128, 128}, Case{"textures/128x128/kub.bmp", 128, 128},
           Case{"textures/128x128/boar.bmp", 128, 128}}) {
         SCOPED_TRACE(c.path);
-        const auto* file = generated().find(c.path);
+        const auto* file = data.find(c.path);
         ASSERT_NE(file, nullptr);
         Bmp24Layout layout;
         ASSERT_TRUE(bmp24_layout(*file, layout));
@@ -59,12 +59,12 @@ TEST(DemoData, StartUpPicturesHaveTheSizesTheGameDrawsThemAt) {
     }
     for (const char* name : {"tovi", "brask", "kub", "boar"}) {
         PaletteTexture texture;
-        const auto* file = generated().find(std::string("textures/") + name + ".bmp");
+        const auto* file = data.find(std::string("textures/") + name + ".bmp");
         ASSERT_NE(file, nullptr) << name;
         EXPECT_TRUE(decode_palette_texture(*file, texture)) << name;
     }
     for (int n = 0; n < k_fire_frame_count; ++n) {
-        const auto* file = generated().find(fire_frame_path(n));
+        const auto* file = data.find(fire_frame_path(n));
         ASSERT_NE(file, nullptr) << n;
         EXPECT_EQ(file->size(), static_cast<size_t>((32 - 2 * n) * (32 - 2 * n) * 3)) << n;
     }
@@ -73,7 +73,7 @@ TEST(DemoData, StartUpPicturesHaveTheSizesTheGameDrawsThemAt) {
 TEST(DemoData, SoundsAndTablesAreFoundThroughTheArchives) {
     ScratchWorkDir dir;
     std::string error;
-    ASSERT_TRUE(write_demo(generated(), ".", error)) << error;
+    ASSERT_TRUE(write_demo(generated(false, true), ".", error)) << error;
     // The loose folders are gone: everything below comes out of sound.res and data.res.
     EXPECT_FALSE(std::filesystem::exists("sound"));
     EXPECT_FALSE(std::filesystem::exists("data"));
@@ -111,9 +111,11 @@ TEST(DemoData, SoundsAndTablesAreFoundThroughTheArchives) {
 }
 
 TEST(DemoData, TwoRunsGiveTheSameBytes) {
-    DemoOptions options = without_scenes_and_voices();
+    // A scene (the renderer works on two threads) and the synthesised sounds.
+    DemoOptions options;
     options.scenes = {6};
     options.quality.shading = false;
+    options.models = options.pictures = options.voices = false;
     DemoOutput a, b;
     std::string error;
     ASSERT_TRUE(generate_demo(options, a, error)) << error;
