@@ -238,11 +238,11 @@ enum class RenderState {
     stencil_ref,
     stencil_mask,
     stencil_write_mask,
-    stencil_fail,  // StencilOp
-    stencil_zfail, // StencilOp
-    stencil_pass,  // StencilOp
+    stencil_fail,        // StencilOp
+    stencil_zfail,       // StencilOp
+    stencil_pass,        // StencilOp
+    texture_perspective, // off: texture coordinates interpolated linearly on the screen
     // Accepted and kept; they do not change how pre-transformed vertices are drawn.
-    texture_perspective,
     clipping,
     lighting,
     extents,
