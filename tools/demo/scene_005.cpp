@@ -61,9 +61,23 @@ void build(const SceneView& view, SceneBuilder& b, DemoScene& scene) {
     gravel.scale = 0.6;
     gravel.seed = 512;
     grass.blend_with = b.material(gravel);
-    grass.blend = [](const V3d& q) {
-        return smoothstep(8.5, 6.5,
-                          brook_distance(q.x, q.z) + 0.8 * fbm2(q.x / 3, q.z / 3, 3, 513));
+    // The path from the clearing: from the exit's walk point at the right edge down to the
+    // ford's stones, as a distance to a polyline.
+    const V3d entry = view.on_level(scene.exits[0].walk_x, scene.exits[0].walk_y, k_floor_y);
+    const V3d ford{18, k_floor_y, -16};
+    auto path_distance = [entry, ford](double x, double z) {
+        const V3d a = entry + V3d{14, 0, 2}, m = (entry + ford) * 0.5 + V3d{0, 0, -4};
+        auto seg = [&](const V3d& from, const V3d& to) {
+            const double dx = to.x - from.x, dz = to.z - from.z;
+            const double t = clamp01(((x - from.x) * dx + (z - from.z) * dz) / (dx * dx + dz * dz));
+            return std::hypot(x - (from.x + t * dx), z - (from.z + t * dz));
+        };
+        return std::min({seg(a, entry), seg(entry, m), seg(m, ford)});
+    };
+    grass.blend = [path_distance](const V3d& q) {
+        const double wobble = 0.8 * fbm2(q.x / 3, q.z / 3, 3, 513);
+        return std::max(smoothstep(8.5, 6.5, brook_distance(q.x, q.z) + wobble),
+                        smoothstep(3.4, 2.2, path_distance(q.x, q.z) + wobble));
     };
     const uint16_t ground_m = b.material(grass);
     Material water;
@@ -74,11 +88,9 @@ void build(const SceneView& view, SceneBuilder& b, DemoScene& scene) {
     const uint16_t water_m = b.material(water);
 
     // Where the path from the clearing comes in: the exit's walk target on the floor.
-    DemoExit& exit = scene.exits[0];
-    const V3d entry = view.on_level(exit.walk_x, exit.walk_y, k_floor_y);
     b.terrain(-60, -110, 130, 110, 1.0, ground, ground_m, k_floor, nullptr,
               [&](double x, double z) -> uint16_t {
-                  return std::hypot(x - entry.x, z - entry.z) < 9 && x > entry.x - 6 ? tag_path : 0;
+                  return path_distance(x, z) < 3.0 && x > entry.x - 10 ? tag_path : 0;
               });
     // The water surface, a little below the banks.
     b.tag = tag_brook;
@@ -126,6 +138,9 @@ void build(const SceneView& view, SceneBuilder& b, DemoScene& scene) {
             bush(b, p, {x, ground(x, z), z}, rnd.range(4, 7), 5200 + static_cast<uint32_t>(k));
     }
     bush(b, p, {-10, ground(-10, -48), -48}, 6, 5301);
+    bush(b, p, {2, ground(2, -58), -58}, 5, 5303);
+    rock(b, p, {14, ground(14, -52), -52}, {2.6, 1.5, 2.2}, 5304);
+    log_on_ground(b, p, {30, ground(30, -60), -60}, {40, ground(40, -63), -63}, 1.2);
     rock(b, p, {58, ground(58, -56), -56}, {3, 1.8, 2.4}, 5302);
 
     // Facts that depend on the picture: the brook's look zone and the hero's entry place.
