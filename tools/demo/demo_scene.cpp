@@ -1,5 +1,6 @@
 #include "tools/demo/demo_scene.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -134,7 +135,6 @@ GeneratedScene generate_scene(const SceneRecipe& recipe, const SceneQuality& qua
     // Object pictures: the same pixels rendered with the object present.
     if (!g.scene.objects.empty()) {
         RenderOptions crop = options;
-        RenderResult full;
         for (const DemoObject& o : g.scene.objects) {
             // The picture reaches from its given corner over every pixel the object covers.
             // Objects are small: look for them in a window around their corner.
@@ -161,8 +161,9 @@ GeneratedScene generate_scene(const SceneRecipe& recipe, const SceneQuality& qua
                                 std::max(seen[2], x + 1), std::max(seen[3], y + 1)};
                     }
             g.object_pixels.push_back(seen);
-            x1 = std::min(x1, w);
-            y1 = std::min(y1, h);
+            // An object that is nowhere to be seen (the tests report it) still gets a picture.
+            x1 = std::clamp(x1, o.x + 1, w);
+            y1 = std::clamp(y1, o.y + 1, h);
             crop.x0 = o.x, crop.y0 = o.y, crop.x1 = x1, crop.y1 = y1;
             RenderResult shaded =
                 render_scene(with_object, builder.materials, g.view.trace, builder.env, crop);
