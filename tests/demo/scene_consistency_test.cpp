@@ -11,6 +11,7 @@
 #include "demo_test_support.h"
 #include "render/camera.h"
 #include "resources/asset_file.h"
+#include "resources/bmp.h"
 #include "resources/msk.h"
 #include "resources/scene_background.h"
 #include "resources/scene_description.h"
@@ -218,6 +219,19 @@ TEST_P(GeneratedSceneTest, PlacesExitsAndZonesAreWhereThePictureShowsThem) {
         covered(look.x1, look.y1, look.x2, look.y2, look.tag, inside, all);
         EXPECT_GT(inside, 0.15 * (look.x2 - look.x1) * (look.y2 - look.y1));
         EXPECT_GT(inside, 0.6 * all);
+    }
+
+    // Strips: one frame under the other, as many as the strip plays.
+    for (const DemoStrip& strip : facts.strips) {
+        SCOPED_TRACE(strip.picture);
+        std::vector<uint8_t> bytes;
+        ASSERT_TRUE(read_asset(strip.picture, 5000000, bytes));
+        Bmp24Layout layout;
+        ASSERT_TRUE(bmp24_layout(bytes, layout));
+        EXPECT_EQ(layout.width, strip.width);
+        EXPECT_EQ(layout.height, strip.frame_height * strip.frames);
+        EXPECT_LE(strip.x + strip.width, 640);
+        EXPECT_LE(strip.y + strip.frame_height, 480);
     }
 
     // Object pictures start where the object starts and hold all of it.

@@ -68,6 +68,61 @@ SceneView scene_view(const DemoScene& scene) {
     return view;
 }
 
+namespace {
+
+// A strip's frames: the moving thing's screen box over all frames, each frame rendered there
+// with the rest of the scene, stacked top to bottom.
+void render_strip(const GeneratedScene& g, SceneBuilder& builder, DemoStrip& strip,
+                  const RenderOptions& options, const SceneQuality& quality, DemoOutput& out) {
+    Tracer others = filtered_tracer(builder.tracer, {strip.tag});
+    std::vector<std::vector<Shape>> frames;
+    double x0 = 640, y0 = 480, x1 = 0, y1 = 0;
+    for (int k = 0; k < strip.frames; ++k) {
+        SceneBuilder frame;
+        frame.tag = strip.tag;
+        strip.build_frame(frame, k);
+        frames.push_back(frame.tracer.shapes());
+        for (const Shape& s : frame.tracer.shapes()) {
+            V3d lo, hi;
+            shape_bounds(s, lo, hi);
+            for (int c = 0; c < 8; ++c) {
+                const ScreenPoint p =
+                    g.view.screen({c & 1 ? hi.x : lo.x, c & 2 ? hi.y : lo.y, c & 4 ? hi.z : lo.z});
+                x0 = std::min(x0, static_cast<double>(p.x)),
+                y0 = std::min(y0, static_cast<double>(p.y));
+                x1 = std::max(x1, static_cast<double>(p.x)),
+                y1 = std::max(y1, static_cast<double>(p.y));
+            }
+        }
+    }
+    strip.x = std::clamp(static_cast<int>(x0) - 2, 0, k_screen_width - 1);
+    strip.y = std::clamp(static_cast<int>(y0) - 2, 0, k_screen_height - 1);
+    strip.width = std::clamp(static_cast<int>(x1) + 3, strip.x + 1, k_screen_width) - strip.x;
+    strip.frame_height =
+        std::clamp(static_cast<int>(y1) + 3, strip.y + 1, k_screen_height) - strip.y;
+    RgbPicture picture;
+    picture.width = strip.width;
+    picture.height = strip.frame_height * strip.frames;
+    for (const std::vector<Shape>& shapes : frames) {
+        Tracer t;
+        for (size_t i = 0; i < others.size(); ++i) t.add(others.shape(static_cast<int>(i)));
+        for (const Shape& s : shapes) t.add(s);
+        t.build();
+        RenderOptions crop = options;
+        crop.x0 = strip.x, crop.y0 = strip.y;
+        crop.x1 = strip.x + strip.width, crop.y1 = strip.y + strip.frame_height;
+        const RenderResult r = render_scene(t, builder.materials, g.view.trace, builder.env, crop);
+        const std::vector<uint8_t> rgb =
+            quality.shading ? tone_map(r, g.scene.exposure, crop.x0, crop.y0, crop.x1, crop.y1)
+                            : std::vector<uint8_t>(
+                                  static_cast<size_t>(strip.width * strip.frame_height * 3), 128);
+        picture.rgb.insert(picture.rgb.end(), rgb.begin(), rgb.end());
+    }
+    out.add(strip.picture, encode_bmp24(picture));
+}
+
+} // namespace
+
 uint16_t depth_buffer_value(double depth) {
     const double z = (depth - 1) * k_focal_factor;
     const double v = std::round(z * k_software_depth_scale);
@@ -82,6 +137,12 @@ GeneratedScene generate_scene(const SceneRecipe& recipe, const SceneQuality& qua
     g.view = scene_view(g.scene);
     SceneBuilder builder;
     recipe.build(g.view, builder, g.scene);
+    // Strips show their first frame in the background.
+    for (DemoStrip& strip : g.scene.strips) {
+        builder.tag = strip.tag;
+        strip.build_frame(builder, 0);
+        builder.tag = 0;
+    }
 
     std::vector<uint16_t> object_tags;
     for (const DemoObject& o : g.scene.objects) object_tags.push_back(o.tag);
@@ -175,5 +236,6 @@ GeneratedScene generate_scene(const SceneRecipe& recipe, const SceneQuality& qua
             g.object_sizes.push_back({x1 - o.x, y1 - o.y});
         }
     }
+    for (DemoStrip& strip : g.scene.strips) render_strip(g, builder, strip, options, quality, out);
     return g;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,18 @@ struct DemoStair {
     int steps;
 };
 
+// An animated strip: a thing that moves in place (a door that opens), rendered frame by frame
+// and stacked into one picture. Frame 0 is also part of the background.
+struct DemoStrip {
+    std::string picture; // "amovie/scr_NNN/NAME.bmp"
+    int frames = 0;
+    uint16_t tag = 0; // the moving thing's shapes
+    // Adds the moving thing as it is in frame k.
+    std::function<void(SceneBuilder& builder, int frame)> build_frame;
+    // Filled by the generator: where the frames go on the screen and their size.
+    int x = 0, y = 0, width = 0, frame_height = 0;
+};
+
 struct DemoScene {
     int number = 0;
     SceneDescriptionSource description;
@@ -71,6 +84,7 @@ struct DemoScene {
     std::vector<DemoLook> looks;
     std::vector<DemoPlace> places;
     std::vector<DemoStair> stairs;
+    std::vector<DemoStrip> strips;
     double exposure = 1;
 };
 

@@ -102,17 +102,45 @@ void build(const SceneView& view, SceneBuilder& b, DemoScene& scene) {
     const double x0 = 34, x1 = 62, z0 = 14, z1 = 34, wall = 14;
     for (int k = 0; k < 10; ++k) {
         const double y = k_floor_y - 0.7 - k * 1.4;
-        b.cylinder({x0 - 1.5, y, z0}, {x1 + 1.5, y, z0}, 0.75, logs_m);
+        if (y > k_floor_y - 11.4) {
+            // The doorway: the front logs stop at its posts.
+            b.cylinder({x0 - 1.5, y, z0}, {38.8, y, z0}, 0.75, logs_m);
+            b.cylinder({45.2, y, z0}, {x1 + 1.5, y, z0}, 0.75, logs_m);
+        } else {
+            b.cylinder({x0 - 1.5, y, z0}, {x1 + 1.5, y, z0}, 0.75, logs_m);
+        }
         b.cylinder({x0, y - 0.7, z0 - 1.5}, {x0, y - 0.7, z1 + 1.5}, 0.75, logs_m);
         b.cylinder({x1, y - 0.7, z0 - 1.5}, {x1, y - 0.7, z1 + 1.5}, 0.75, logs_m);
     }
     b.quad({x0 - 3, k_floor_y - wall, z0 - 4}, {x1 + 3, k_floor_y - wall, z0 - 4},
            {x1 + 3, k_floor_y - wall - 9, (z0 + z1) / 2},
            {x0 - 3, k_floor_y - wall - 9, (z0 + z1) / 2}, roof_m, k_decor);
-    b.tag = tag_door;
-    b.box({42, k_floor_y - 5.5, z0 - 0.9}, {3.0, 5.5, 0.25}, 0, p.wood, k_solid);
+    b.quad({x0 - 3, k_floor_y - wall - 9, (z0 + z1) / 2},
+           {x1 + 3, k_floor_y - wall - 9, (z0 + z1) / 2}, {x1 + 3, k_floor_y - wall, z1 + 4},
+           {x0 - 3, k_floor_y - wall, z1 + 4}, roof_m, k_decor);
+    // Inside: a floor of boards.
+    b.box({(x0 + x1) / 2, k_floor_y - 0.1, (z0 + z1) / 2}, {(x1 - x0) / 2, 0.3, (z1 - z0) / 2}, 0,
+          p.wood, k_decor);
+    // The doorway: a lintel, posts, the dark room behind; the door itself is the strip.
     b.box({42, k_floor_y - 11.3, z0 - 0.9}, {3.4, 0.3, 0.4}, 0, p.wood, k_decor);
-    b.tag = 0;
+    for (double x : {38.6, 45.4})
+        b.box({x, k_floor_y - 5.5, z0 - 0.6}, {0.35, 5.5, 0.6}, 0, p.wood, k_solid);
+    b.quad({38.5, k_floor_y, z0 + 5}, {45.5, k_floor_y, z0 + 5}, {45.5, k_floor_y - 12, z0 + 5},
+           {38.5, k_floor_y - 12, z0 + 5}, dark_m, k_decor);
+    // The door opens inwards about its left edge in eight frames (the scene code shows the
+    // strip when the hero goes in).
+    DemoStrip door;
+    door.picture = "amovie/scr_003/door.bmp";
+    door.frames = 8;
+    door.tag = tag_door;
+    const uint16_t wood = p.wood;
+    door.build_frame = [wood, z0](SceneBuilder& sb, int k) {
+        const double a = 1.7 * k / 7.0;
+        const V3d hinge{39, k_floor_y - 5.5, z0 - 0.9};
+        sb.box(hinge + V3d{3.0 * std::cos(a), 0, 3.0 * std::sin(a)}, {3.0, 5.5, 0.25}, -a, wood,
+               k_solid);
+    };
+    scene.strips.push_back(door);
     b.box({54, k_floor_y - 7, z0 - 0.8}, {2.0, 1.8, 0.2}, 0, dark_m, k_decor); // a window
 
     // The woodpile against the rock, filling the picture's rectangle (28..112, 125..153).
