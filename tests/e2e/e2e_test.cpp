@@ -248,6 +248,28 @@ TEST_F(E2E, LostSurfacesDoNotStopTheGame) {
     EXPECT_EQ(clean_exit_word(), 1);
 }
 
+// Each run starts in a folder without settings and answers the first-start dialog itself.
+TEST_F(E2E, DeviceKnobsDecideTheDrawingPath) {
+    struct Case {
+        const char* script;
+        const char* options;
+    } cases[] = {
+        {"device_no32.script", "--device no32"},
+        {"device_stencil_32.script", "--stencil yes"},
+        {"device_stencil_16.script", "--stencil yes"},
+        {"device_stencil_none.script", "--stencil no"},
+    };
+    for (const Case& c : cases) {
+        fs::remove(dir / "saves/config.cfg");
+        expect_ok(c.script, c.options);
+    }
+
+    fs::remove(dir / "saves/config.cfg");
+    expect_ok("device_none.script", "--device none");
+    EXPECT_EQ(config().hardware_acceleration, 0) << "the software path is recorded";
+    expect_ok("device_settings_kept.script");
+}
+
 TEST_F(E2E, ScriptFailuresNameTheLine) {
     std::ofstream(dir / "bad.script") << "wait 1\nexpect passes == 99\n";
     const RunResult r = run((dir / "bad.script").string());
