@@ -249,6 +249,17 @@ TEST_P(GeneratedSceneTest, PlacesExitsAndZonesAreWhereThePictureShowsThem) {
         EXPECT_LE(seen[3], o.y + size[1]);
         std::vector<uint8_t> bytes;
         EXPECT_TRUE(read_asset(o.picture, 5000000, bytes));
+        if (!o.tool) continue;
+        // What can be taken has its tool picture: 92x88 above a 64x64 icon, on black.
+        char tool[40];
+        std::snprintf(tool, sizeof tool, "gfx/tools/tool%03d.bmp", o.number);
+        ASSERT_TRUE(read_asset(tool, 5000000, bytes));
+        Bmp24Layout layout;
+        ASSERT_TRUE(bmp24_layout(bytes, layout));
+        EXPECT_EQ(layout.width, 92);
+        EXPECT_EQ(layout.height, 152);
+        const uint8_t* corner = layout.stored_row(bytes, 0);
+        EXPECT_EQ(corner[0] | corner[1] | corner[2], 0);
     }
 }
 

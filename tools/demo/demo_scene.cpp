@@ -121,6 +121,76 @@ void render_strip(const GeneratedScene& g, SceneBuilder& builder, DemoStrip& str
     out.add(strip.picture, encode_bmp24(picture));
 }
 
+// The tool picture of an object that can be taken: the object alone on black (the game draws
+// it with black as transparent), seen as in the scene, large (92x88) above a 64x64 icon.
+void render_tool_picture(const GeneratedScene& g, SceneBuilder& builder, const DemoObject& o,
+                         DemoOutput& out) {
+    std::vector<uint16_t> others;
+    for (size_t i = 0; i < builder.tracer.size(); ++i) {
+        const uint16_t t = builder.tracer.shape(static_cast<int>(i)).tag;
+        if (t != o.tag && std::find(others.begin(), others.end(), t) == others.end())
+            others.push_back(t);
+    }
+    const Tracer alone = filtered_tracer(builder.tracer, others);
+    V3d lo{1e300, 1e300, 1e300}, hi{-1e300, -1e300, -1e300};
+    for (size_t i = 0; i < alone.size(); ++i) {
+        V3d a, b;
+        shape_bounds(alone.shape(static_cast<int>(i)), a, b);
+        lo = vmin(lo, a), hi = vmax(hi, b);
+    }
+    const V3d centre = (lo + hi) * 0.5;
+    const double size = length(hi - lo);
+    Environment env = builder.env;
+    env.background = {0, 0, 0};
+    RgbPicture picture;
+    picture.width = 92;
+    picture.height = 152;
+    picture.rgb.assign(static_cast<size_t>(92 * 152 * 3), 0);
+    const int boxes[2][4] = {{0, 0, 92, 88}, {0, 88, 64, 152}};
+    for (const auto& box : boxes) {
+        const int w = box[2] - box[0], h = box[3] - box[1];
+        // The scene camera's direction, moved to frame the object in a w x h picture.
+        const V3d forward = g.view.trace.axis_z, right = g.view.trace.axis_x,
+                  down = g.view.trace.axis_y;
+        const double scale = 0.85 * std::min(w, h) / size; // pixels per world unit
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                V3d sum{0, 0, 0};
+                for (int k = 0; k < 4; ++k) {
+                    const double sx = x + 0.25 + 0.5 * (k & 1) - w / 2.0,
+                                 sy = y + 0.25 + 0.5 * (k >> 1) - h / 2.0;
+                    const Ray ray{centre + right * (sx / scale) + down * (sy / scale) -
+                                      forward * (size * 3),
+                                  forward};
+                    Hit hit;
+                    if (!alone.intersect(ray, 1e-6, 1e9, hit)) continue;
+                    // Lit by the scene's lights, without shadows from the rest of the scene.
+                    const Material& m = builder.materials[alone.shape(hit.shape).material];
+                    const SurfacePoint sp = eval_material(m, hit);
+                    V3d c = sp.albedo * (env.sky_strength * 0.6);
+                    for (const SunLight& sun : env.suns)
+                        c += sp.albedo * sun.colour * std::max(0.0, dot(sp.normal, sun.to_light));
+                    sum += c;
+                }
+                sum = sum / 4;
+                for (int ch = 0; ch < 3; ++ch) {
+                    double v = sum[ch] * g.scene.exposure;
+                    v = v * (2.51 * v + 0.03) / (v * (2.43 * v + 0.59) + 0.14);
+                    v = clamp01(v);
+                    v = v <= 0.0031308 ? v * 12.92 : 1.055 * std::pow(v, 1 / 2.4) - 0.055;
+                    const bool covered = sum.x + sum.y + sum.z > 0;
+                    const long byte = std::lround(clamp01(v) * 255);
+                    // Black is transparent: the object itself never uses it.
+                    picture.rgb[(static_cast<size_t>(box[1] + y) * 92 + box[0] + x) * 3 + ch] =
+                        static_cast<uint8_t>(covered ? std::max<long>(byte, 1) : 0);
+                }
+            }
+    }
+    char path[40];
+    std::snprintf(path, sizeof path, "gfx/tools/tool%03d.bmp", o.number);
+    out.add(path, encode_bmp24(picture));
+}
+
 } // namespace
 
 uint16_t depth_buffer_value(double depth) {
@@ -234,6 +304,7 @@ GeneratedScene generate_scene(const SceneRecipe& recipe, const SceneQuality& qua
                     : std::vector<uint8_t>(static_cast<size_t>((x1 - o.x) * (y1 - o.y) * 3), 128);
             out.add(o.picture, encode_bmp24(picture_from(pixels, x1 - o.x, y1 - o.y)));
             g.object_sizes.push_back({x1 - o.x, y1 - o.y});
+            if (o.tool) render_tool_picture(g, builder, o, out);
         }
     }
     for (DemoStrip& strip : g.scene.strips) render_strip(g, builder, strip, options, quality, out);

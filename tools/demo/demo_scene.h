@@ -22,6 +22,7 @@ struct DemoObject {
     std::string picture; // its picture file, "gfx/scr_NNN/NAME.bmp"
     int x = 0, y = 0;    // top left of the picture on the screen
     uint16_t tag = 0;    // the shapes it is made of
+    bool tool = false;   // can be taken: it gets a tool picture too
 };
 
 // The engine's view of a scene (its camera as the game reads it from the description) and the

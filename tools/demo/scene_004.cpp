@@ -135,7 +135,7 @@ void describe(DemoScene& s) {
                  0,
                  3}};
     s.objects.push_back({5, "gfx/scr_004/topor.bmp", 160, 145, tag_axe});
-    s.objects.push_back({40, "gfx/scr_004/kuvsh.bmp", 538, 263, tag_jug});
+    s.objects.push_back({40, "gfx/scr_004/kuvsh.bmp", 538, 263, tag_jug, true});
 }
 
 void well(SceneBuilder& b, const ForestPalette& p, uint16_t stone, uint16_t water) {
