@@ -88,15 +88,6 @@ Matrix scaling(float sx, float sy, float sz) {
     return r;
 }
 
-Matrix projection(float angle_degrees, float factor) {
-    Matrix p;
-    p.m[0][0] = p.m[1][1] = 1.0f / std::tan(angle_degrees * 0.017453292f) * factor * 1.1f;
-    p.m[2][2] = 1;
-    p.m[3][2] = -1;
-    p.m[3][3] = 1;
-    return p;
-}
-
 ScreenPoint project_transformed(const Vec3& p) {
     const float z = p.z * k_focal_factor;
     return {p.x / z + k_screen_centre_x, p.y / z + k_screen_centre_y, z};

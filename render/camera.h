@@ -42,9 +42,6 @@ Matrix rotation_z(float a);
 Matrix translation(float x, float y, float z);
 Matrix scaling(float sx, float sy, float sz);
 
-// _11 = _22 = cot(angle) x factor x 1.1 (angle in degrees), _33 = 1, _43 = -1, _44 = 1.
-Matrix projection(float angle_degrees, float factor);
-
 struct ScreenPoint {
     float x = 0, y = 0;
     float z = 0; // depth: projected camera depth / 1200

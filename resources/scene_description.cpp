@@ -114,12 +114,7 @@ bool read_camera(Cursor& c, SceneCamera& camera) {
     camera.camera_target = world_point(target);
     camera.camera_up = {0, 1, 0};
     camera.view_matrix = look_at(camera.camera_eye, camera.camera_target, camera.camera_up);
-    Matrix p;
-    p.m[0][0] = p.m[1][1] = 1.0f / std::tan(angle * 0.017453292f) * factor * 1.1f;
-    p.m[2][2] = 1;
-    p.m[3][2] = -1;
-    p.m[3][3] = 1;
-    camera.projection_matrix = p;
+    camera.projection_matrix = projection(angle, factor);
     // The lights below are placed with this matrix, so it must be the new camera's now, not the
     // one the frame computed before the scene changed.
     camera.view_projection = multiply(camera.view_matrix, camera.projection_matrix);

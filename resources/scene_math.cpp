@@ -49,3 +49,12 @@ Matrix look_at(const Vec3& eye, const Vec3& aim, const Vec3& up) {
     r.m[3][3] = 1;
     return r;
 }
+
+Matrix projection(float angle_degrees, float factor) {
+    Matrix p;
+    p.m[0][0] = p.m[1][1] = 1.0f / std::tan(angle_degrees * 0.017453292f) * factor * 1.1f;
+    p.m[2][2] = 1;
+    p.m[3][2] = -1;
+    p.m[3][3] = 1;
+    return p;
+}

@@ -28,3 +28,6 @@ Vec3 transform_point(const Vec3& p, const Matrix& m);
 // z = normalise(aim - eye), x = normalise(up x z), y = z x x; x, y, z are the first three
 // columns, the fourth row is (-x.eye, -y.eye, -z.eye, 1).
 Matrix look_at(const Vec3& eye, const Vec3& aim, const Vec3& up);
+// The scene's projection: _11 = _22 = cot(angle) x factor x 1.1 (angle in degrees), _33 = 1,
+// _43 = -1, _44 = 1, others 0.
+Matrix projection(float angle_degrees, float factor);
