@@ -1,6 +1,7 @@
 #include "tools/headless/dump.h"
 
 #include "app/game.h"
+#include "tools/common/json_math.h"
 
 namespace {
 
@@ -13,14 +14,6 @@ Json dump_config(const GameConfig& config) {
 Json int_array(const auto& values) {
     Json a = Json::array();
     for (auto v : values) a.push(Json(static_cast<int64_t>(v)));
-    return a;
-}
-
-Json point(const Vec3& p) {
-    Json a = Json::array();
-    a.push(Json(p.x));
-    a.push(Json(p.y));
-    a.push(Json(p.z));
     return a;
 }
 
@@ -40,11 +33,11 @@ Json dump_actor(const Actor& a) {
     j["shadow_rect"] = int_array(a.shadow_rect);
     j["collision_radius_sq"] = a.collision_radius_sq;
     j["collision_slot"] = a.collision_slot;
-    j["scale"] = point(a.scale);
-    j["position"] = point(a.position);
-    j["destination"] = point(a.destination);
-    j["stair_exit"] = point(a.stair_exit);
-    j["waypoint"] = point(a.waypoint);
+    j["scale"] = json_vec3(a.scale);
+    j["position"] = json_vec3(a.position);
+    j["destination"] = json_vec3(a.destination);
+    j["stair_exit"] = json_vec3(a.stair_exit);
+    j["waypoint"] = json_vec3(a.waypoint);
     j["target_x"] = a.target_x;
     j["target_y"] = a.target_y;
     j["order_x"] = a.order_x;

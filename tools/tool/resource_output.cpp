@@ -18,24 +18,6 @@ void make_tool_display(DisplayDevice& dev, int bpp) {
     dev.display_bpp = bpp;
 }
 
-Json json_vec3(const Vec3& v) {
-    Json a = Json::array();
-    a.push(v.x);
-    a.push(v.y);
-    a.push(v.z);
-    return a;
-}
-
-Json json_matrix(const Matrix& m) {
-    Json rows = Json::array();
-    for (const auto& r : m.m) {
-        Json row = Json::array();
-        for (float f : r) row.push(f);
-        rows.push(row);
-    }
-    return rows;
-}
-
 void put_scene_description(Json& j, const Game& game) {
     const SceneCamera& c = game.camera;
     j["camera_eye"] = json_vec3(c.camera_eye);

@@ -11,6 +11,7 @@
 #include "platform/surface.h"
 #include "resources/scene_math.h"
 #include "tools/common/json.h"
+#include "tools/common/json_math.h"
 
 struct DisplayDevice;
 struct Game;
@@ -18,9 +19,6 @@ struct RgbImage;
 
 // The display as set-up leaves it at `bpp` (32, 16 or 15), with plenty of video memory.
 void make_tool_display(DisplayDevice& dev, int bpp);
-
-Json json_vec3(const Vec3& v);
-Json json_matrix(const Matrix& m);
 
 // The values a scene description sets, under the code's names.
 void put_scene_description(Json& j, const Game& game);
