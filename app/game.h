@@ -4,16 +4,24 @@
 
 #include "app/app_main.h"
 #include "app/config.h"
+#include "app/cursor.h"
 #include "app/display_device.h"
+#include "app/frame_state.h"
 #include "app/input.h"
+#include "app/interface_assets.h"
 #include "app/random.h"
+#include "app/toolbar.h"
 #include "audio/sound.h"
 #include "render/actor.h"
+#include "render/render_state.h"
+#include "resources/hardware_texture.h"
 #include "resources/material.h"
 #include "resources/picture.h"
 #include "resources/scene_background.h"
 #include "resources/scene_description.h"
 #include "resources/spoken_lines.h"
+#include "scenes/scene_logic.h"
+#include "scenes/scene_records.h"
 #include "scenes/story_state.h"
 
 struct Game {
@@ -32,4 +40,12 @@ struct Game {
     TextState text;
     SoundState sound;
     ActorState actors; // the 16 character slots and what their update shares
+    FrameState frame;
+    CursorState cursor;
+    ToolbarState toolbar;
+    InterfaceAssets ui;
+    SceneRecords records;
+    SceneLogicState logic;
+    DrawState draw;
+    HardwareTextures textures;
 };
