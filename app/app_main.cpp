@@ -55,6 +55,8 @@ void create_window(Game& game, int32_t clean_exit) {
 
 int init_globals(Game& game) {
     game.app.has_sse = __builtin_cpu_supports("sse");
+    load_interface_assets(game);
+    add_all_look_zones(game.records);
     return 0;
 }
 
