@@ -7,6 +7,7 @@
 #include "app/menu.h"
 #include "app/options_dialog.h"
 #include "platform/text.h"
+#include "scenes/scene_change.h"
 
 namespace {
 
@@ -119,6 +120,10 @@ int app_main(Game& game) {
     font_close(app.ui_font);
     app.ui_font = font_open("tovi.ttf", k_ui_font_height);
     app.music_track = 11;
+    if (app.start_scene >= 0) {
+        app.menu_mode = 0;
+        start_game_in_scene(game, app.start_scene, app.start_hero);
+    }
 
     for (;;) {
         if (sys_peek_message()) {

@@ -23,6 +23,10 @@ struct AppState {
     bool has_sse = false;
     uint64_t passes = 0;             // menu and game passes run so far
     int32_t clean_exit_written = -1; // clean-exit word of the last configuration file written
+    // A development warp: start a game straight in this scene with this hero, skipping the
+    // start-up sequence and the menu (-1: play normally).
+    int32_t start_scene = -1;
+    int32_t start_hero = 0;
 };
 
 inline constexpr double k_resume_delay_seconds = 3.0;

@@ -1,4 +1,5 @@
-// One pass of the game step.
+// One pass of the game step: input, the fade and scene-change machine, the scene picture, the
+// scene logic with its characters, the overlays, and the flip, paced to at least 32 ms.
 #pragma once
 
 #include <cstdint>
@@ -12,3 +13,8 @@ void run_game_frame(Game& game);
 void flip_frame(Game& game);
 // Return once `min_ms` milliseconds have passed since `start_ms`.
 void pace_pass(uint32_t start_ms, uint32_t min_ms);
+
+// The click latches: a left press nobody consumed ends the spoken line; a right press closes the
+// bar, drops the held tool, or opens the bar.
+void left_click_edge(Game& game);
+void right_click_edge(Game& game);

@@ -149,3 +149,9 @@ void display_lose_all_surfaces(Display& d) {
     if (!d.pool) return;
     for (Surface* s : d.pool->live) s->lost = true;
 }
+
+void display_restore_all_surfaces(Display& d) {
+    if (!d.pool) return;
+    for (Surface* s : d.pool->live)
+        if (s->lost) surface_restore(*s);
+}

@@ -69,3 +69,5 @@ void display_set_gamma(Display& d, const GammaRamp& ramp);
 
 // Mark every surface of the display lost, as a mode switch by another program would.
 void display_lose_all_surfaces(Display& d);
+// Restore every lost surface of the display; their contents are cleared.
+void display_restore_all_surfaces(Display& d);

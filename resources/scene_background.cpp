@@ -107,6 +107,8 @@ SceneLoad load_scene_background(Game& game) {
 
     b.scene_picture_work = b.scene_picture_rgb32;
     decode_zbf(zbf, std::span<uint16_t, k_depth_pixels>(b.scene_depth16));
+    // The software path draws into scene_depth16 and cleans it from this copy.
+    game.draw.scene_depth16_copy = b.scene_depth16;
 
     // The 3D device tests its characters against the scene's depth picture: it goes into the
     // scene depth surface, and a copy in system memory restores it after a loss.

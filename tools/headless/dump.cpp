@@ -1,5 +1,9 @@
 #include "tools/headless/dump.h"
 
+#include <algorithm>
+#include <span>
+#include <string>
+
 #include "app/game.h"
 #include "tools/common/json_math.h"
 
@@ -67,6 +71,119 @@ Json dump_actor(const Actor& a) {
     return j;
 }
 
+// Text of a UTF-16 buffer up to `length` units or the first CR, as UTF-8.
+std::string utf8_of(std::span<const char16_t> text, size_t length) {
+    std::string out;
+    length = std::min(length, text.size());
+    for (size_t i = 0; i < length; ++i) {
+        uint32_t c = text[i];
+        if (c == 13) break;
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < length && text[i + 1] >= 0xDC00 &&
+            text[i + 1] < 0xE000)
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        if (c < 0x80) {
+            out += char(c);
+        } else if (c < 0x800) {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += char(0xE0 | (c >> 12));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        } else {
+            out += char(0xF0 | (c >> 18));
+            out += char(0x80 | ((c >> 12) & 0x3F));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+void dump_story(const StoryState& s, Json& j) {
+    j["previous_scene"] = s.previous_scene;
+    j["next_scene"] = s.next_scene;
+    j["hero"] = s.hero;
+    j["story_cycle"] = s.story_cycle;
+    j["MainSost"] = s.MainSost;
+    j["MainFlags"] = s.MainFlags;
+    j["fase"] = int_array(s.fase);
+    j["Flags"] = int_array(s.Flags);
+    j["DIALOG"] = s.DIALOG;
+    j["EXE"] = s.EXE;
+    j["active_tool"] = s.active_tool;
+}
+
+void dump_frame(const Game& game, Json& j) {
+    const FrameState& f = game.frame;
+    j["fade_state"] = f.fade_state;
+    j["fade_level"] = f.fade_level;
+    j["script_fade"] = f.script_fade;
+    j["scene_at_frame_start"] = f.scene_at_frame_start;
+    j["LeftKey"] = f.LeftKey;
+    j["right_latch"] = f.right_latch;
+    j["closeup_active"] = f.closeup_active;
+    j["strip_signal"] = f.strip_signal;
+    j["toolbar_open"] = game.toolbar.toolbar_open;
+}
+
+void dump_cursor_and_texts(const Game& game, Json& j) {
+    j["cursor_kind"] = game.cursor.cursor_kind;
+    j["cursor_frame"] = game.cursor.cursor_frame;
+    j["cursor_sound_latch"] = game.cursor.cursor_sound_latch;
+    j["hover_exit"] = game.cursor.hover_exit;
+    j["hover_look"] = game.logic.hover_look;
+    j["hover_object"] = game.logic.hover_object;
+    j["hover_actor"] = game.logic.hover_actor;
+    j["timed_running"] = game.logic.timed_running;
+    j["timed_counter"] = game.logic.timed_counter;
+    const TextState& t = game.text;
+    j["subtitle_length"] = t.subtitle_length;
+    j["subtitle_text"] = utf8_of(t.subtitle_text, size_t(std::max(t.subtitle_length, 0)));
+    j["speech_countdown"] = t.speech_countdown;
+    j["caption_text"] = utf8_of(t.caption_text, size_t(std::max(t.caption_length, 0)));
+}
+
+Json dump_object(const SceneObject& o) {
+    Json j = Json::object();
+    j["state"] = o.state;
+    j["scene"] = o.scene;
+    j["visible"] = o.visible;
+    j["rect"] = int_array(std::array<int32_t, 4>{o.x, o.y, o.x2, o.y2});
+    j["width"] = o.width;
+    j["height"] = o.height;
+    j["hoverable"] = o.hoverable;
+    j["cursor"] = o.cursor;
+    j["name"] = utf8_of(o.name, o.name.size());
+    j["picture"] = o.picture != nullptr;
+    return j;
+}
+
+// Objects that differ from a fresh record, keyed by object number.
+Json dump_objects(const SceneRecords& r) {
+    Json j = Json::object();
+    for (size_t n = 0; n < r.objects.size(); ++n) {
+        const SceneObject& o = r.objects[n];
+        const bool fresh = o.state == 0 && o.scene == -1 && !o.visible && !o.hoverable &&
+                           o.x == 0 && o.y == 0 && !o.picture;
+        if (!fresh) j[std::to_string(n)] = dump_object(o);
+    }
+    return j;
+}
+
+Json dump_exits(const SceneRecords& r) {
+    Json a = Json::array();
+    for (const ExitZone& e : r.exits) {
+        if (!e.enabled) continue;
+        Json j = Json::object();
+        j["scene"] = e.scene;
+        j["rect"] = int_array(std::array<int32_t, 4>{e.x1, e.y1, e.x2, e.y2});
+        j["destination"] = e.destination;
+        a.push(std::move(j));
+    }
+    return a;
+}
+
 } // namespace
 
 Json dump_game(const Game& game) {
@@ -102,6 +219,11 @@ Json dump_game(const Game& game) {
     j["video_memory_total"] = dev.video_memory_total;
 
     j["current_scene"] = game.story.current_scene;
+    dump_story(game.story, j);
+    dump_frame(game, j);
+    dump_cursor_and_texts(game, j);
+    j["objects"] = dump_objects(game.records);
+    j["exits"] = dump_exits(game.records);
 
     Json actors = Json::array();
     for (const Actor& a : game.actors.actors) actors.push(dump_actor(a));

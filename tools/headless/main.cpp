@@ -19,7 +19,9 @@ const char* k_usage =
     "usage: vantor-headless [--data DIR] [--program game|setup] [--seed N]\n"
     "                       [--video-memory BYTES] [--pixel-format 565|555] [--no-sound]\n"
     "                       [--device full|no32|none] [--stencil yes|no]\n"
-    "                       [--max-passes N] SCRIPT\n";
+    "                       [--start-scene N --hero 0|1] [--max-passes N] SCRIPT\n";
+
+constexpr uint64_t k_no_start_scene = ~uint64_t{0};
 
 bool parse_number(const char* text, uint64_t& out) {
     const char* end = text + std::strlen(text);
@@ -37,6 +39,7 @@ int usage(const char* problem) {
 int main(int argc, char** argv) {
     std::string data_dir, program = "game", script_path;
     uint64_t seed = 1;
+    uint64_t start_scene = k_no_start_scene, hero = 0;
     RunnerOptions options;
     headless::Knobs& knobs = headless::machine().knobs;
 
@@ -79,6 +82,10 @@ int main(int argc, char** argv) {
             knobs.device_stencil = st == "yes";
         } else if (arg == "--no-sound") {
             knobs.sound = false;
+        } else if (arg == "--start-scene") {
+            if (!number(start_scene) || start_scene > 86) return usage("--start-scene is 0..86");
+        } else if (arg == "--hero") {
+            if (!number(hero) || hero > 1) return usage("--hero is 0 or 1");
         } else if (arg == "--max-passes") {
             if (!number(options.max_passes)) return usage("--max-passes needs a number");
         } else if (!arg.empty() && arg[0] == '-') {
@@ -108,6 +115,10 @@ int main(int argc, char** argv) {
 
     static Game game;
     random_seed(game.random, static_cast<uint32_t>(seed));
+    if (start_scene != k_no_start_scene) {
+        game.app.start_scene = static_cast<int32_t>(start_scene);
+        game.app.start_hero = static_cast<int32_t>(hero);
+    }
     Runner runner(game, std::move(script), options);
     runner.attach();
     const int code = program == "setup" ? setup_main(game) : app_main(game);
