@@ -156,16 +156,6 @@ void draw_closeup(Game& game) {
     surface_copy(*game.display.back_buffer, (640 - w) / 2, (480 - h) / 2, picture, nullptr, false);
 }
 
-// A scene change made by the scene logic is turned into a fade-out; the scene the logic sees
-// stays the old one until the screen is black.
-void detect_scene_change(Game& game) {
-    StoryState& s = game.story;
-    if (s.current_scene == game.frame.scene_at_frame_start || s.current_scene == -1) return;
-    s.next_scene = s.current_scene;
-    s.current_scene = game.frame.scene_at_frame_start;
-    game.frame.fade_state = -1;
-}
-
 void finish_pass(Game& game, uint32_t start_ms) {
     flip_frame(game);
     pace_pass(start_ms, game.app.Minigame == 2 ? 10 : 32);
@@ -213,6 +203,14 @@ void right_click_edge(Game& game) {
         game.toolbar.toolbar_open = 1;
         play_sound(game.sound, k_sound_open_toolbar, -500, 0, 0);
     }
+}
+
+void detect_scene_change(Game& game) {
+    StoryState& s = game.story;
+    if (s.current_scene == game.frame.scene_at_frame_start || s.current_scene == -1) return;
+    s.next_scene = s.current_scene;
+    s.current_scene = game.frame.scene_at_frame_start;
+    game.frame.fade_state = -1;
 }
 
 void run_game_frame(Game& game) {

@@ -18,3 +18,6 @@ void pace_pass(uint32_t start_ms, uint32_t min_ms);
 // bar, drops the held tool, or opens the bar.
 void left_click_edge(Game& game);
 void right_click_edge(Game& game);
+// End of the pass: a scene number assigned by the scene logic becomes the target of a fade-out,
+// and the scene keeps its old number until the screen is black.
+void detect_scene_change(Game& game);
