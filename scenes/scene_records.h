@@ -81,7 +81,17 @@ void add_look_zone(SceneRecords& r, int32_t scene, int32_t x1, int32_t y1, int32
 void add_all_look_zones(SceneRecords& r);
 
 struct Game;
-// Load an object's picture (recording its path) and set its place and size from the picture.
+// Load an object's picture (recording its path) into the current scene and set its place, size
+// and hot rectangle from the picture. A missing picture leaves an empty rectangle.
 bool load_object_picture(Game& game, int n, const char* path, int32_t x, int32_t y);
+// An object without a picture: only its hot rectangle and cursor kind count; it is hoverable.
+void place_hotspot(Game& game, int n, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                   int32_t cursor);
+// An enabled exit of the current scene with the exit cursor.
+void place_exit(Game& game, int n, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                int32_t destination);
+// Load strip k's picture (recording its path) and take its width from the picture; the scene
+// writes the rest of the record.
+bool load_strip_picture(Game& game, int k, const char* path);
 // Draw and advance the scene's strips; a strip that ran out raises its end signal.
 void play_strips(Game& game);
