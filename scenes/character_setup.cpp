@@ -80,17 +80,86 @@ Actor& setup_tovi(Actor& a) {
 
 Actor& setup_brask(Actor& a) {
     hero_common(a, 3);
-    // Brask's model shares the shape of Tovi's table; its own rest, walk, turn and run frames are
-    // these, and its actions 25..27 follow the first three of Tovi's.
-    tovi_shared_states(a);
+    // Brask's model has the shape of Tovi's table with its own frames; his actions 25..27 take
+    // the place of Tovi's 24, and he has no poses 46, 47 and 49.
     write(a, {0, 172, 214, 172, 1});
+    write(a, {1, 215, 300});
+    write(a, {2, 301, 380});
+    write(a, {3, 381, 460});
     write(a, {8, 0, 38, 8});
     write(a, {9, 46, 59});
     write(a, {10, 59, 76});
+    write(a, {11, 817, 842, 817, 1, 0, 0, 0, 0.24f, -0.16f});
+    write(a, {12, 912, 946, 921, 1, 0, 0, 0, 0.24f, 0.16f});
+    write(a, {13, 866, 880, k_no_loop, 1, 0, 0, 0, 0.24f, -0.155f});
+    write(a, {14, 884, 909, k_no_loop, 1, 0, 0, 0, 0.24f, -0.155f});
+    write(a, {15, 950, 961, k_no_loop, 1, 0, 0, 0, 0.2f, 0.1f});
+    write(a, {16, 965, 988, k_no_loop, 1, 0, 0, 0, 0.2f, 0.1f});
+    write(a, {17, 808, 816, k_no_loop, 1, 11, 0, 0, 0.1654f, 0});
     write(a, {18, 767, 796, 776});
-    write(a, {25, 126, 236});
-    write(a, {26, 237, 311});
-    write(a, {27, 323, 458});
+    write(a, {20, 461, 570});
+    write(a, {21, 571, 645});
+    write(a, {22, 646, 766});
+    write(a, {23, 1801, 1880});
+    write(a, {25, 1576, 1650});
+    write(a, {26, 1651, 1720});
+    write(a, {27, 1721, 1800});
+    write(a, {32, 1000, 1100});
+    write(a, {33, 1101, 1150});
+    write(a, {34, 1151, 1200});
+    write(a, {35, 1201, 1310, k_no_loop, 1, 40});
+    write(a, {36, 1311, 1400});
+    write(a, {40, 1401, 1456, 1401});
+    write(a, {45, 1457, 1510, k_no_loop, 1, 40});
+    write(a, {48, 1511, 1575, k_no_loop, 1, 40});
+    return a;
+}
+
+Actor& setup_choice(Actor& a) {
+    a.walk_speed = 0;
+    a.collision_radius_sq = 0;
+    a.scale = {1, 1, 1};
+    a.idle_states = {0, 10, 0, 0, 0, 0, 0, 0};
+    a.idle_variant_counts = {1, 0, 0, 0, 0, 0, 0, 0};
+    a.idle_variants = 1;
+    a.idle_state = 0;
+    a.shadow_kind = 0;
+    write(a, {0, 0, 55, 0});
+    write(a, {1, 412, 500});
+    write(a, {2, 412, 500});
+    write(a, {3, 56, 261});
+    write(a, {4, 262, 390, k_no_loop, 1, 10});
+    write(a, {10, 284, 327, 284});
+    write(a, {11, 327, 390, k_no_loop, 1, 10});
+    write(a, {12, 391, 411});
+    return a;
+}
+
+Actor& setup_choice_cube(Actor& a) {
+    setup_prop(a);
+    a.idle_variant_counts[0] = 1;
+    a.idle_variants = 1;
+    write(a, {0, 197, 197, 197});
+    write(a, {1, 141, 191});
+    return a;
+}
+
+Actor& setup_boar(Actor& a) {
+    a.walk_speed = 0.25f;
+    a.run_speed = 0.25f;
+    a.collision_radius_sq = 9;
+    a.scale = {1, 1, 1};
+    a.idle_states = {0, 0, 0, 0, 0, 0, 0, 0};
+    a.idle_variant_counts = {2, 0, 0, 0, 0, 0, 0, 0};
+    a.idle_variants = 2;
+    a.idle_state = 0;
+    a.shadow_kind = 1;
+    write(a, {0, 40, 100, 40});
+    write(a, {1, 130, 190});
+    write(a, {2, 191, 250});
+    write(a, {8, 0, 38, 8});
+    write(a, {9, 251, 271});
+    write(a, {10, 271, 291});
     return a;
 }
 
@@ -124,4 +193,14 @@ Actor& setup_standing_with_variation(Actor& a) {
 
 Actor& setup_hero_by_selector(Actor& a, int hero) {
     return hero == 1 ? setup_brask(a) : setup_tovi(a);
+}
+
+void load_character(Actor& a, std::string_view path, float normal_scale,
+                    bool hardware_acceleration) {
+    a.collision_slot = 15;
+    a.idle_states = {};
+    a.idle_variant_counts = {};
+    if (!actor_empty(a)) return;
+    load_model_parts(a.model, path, normal_scale, hardware_acceleration);
+    a.part_count = a.model.part_count;
 }

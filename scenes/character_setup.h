@@ -6,6 +6,8 @@
 // spot, 11..17 stair states, 18 run, 20 and above actions, 30..49 further idle families.
 #pragma once
 
+#include <string_view>
+
 #include "render/actor.h"
 
 // The heroes. Tovi's table is the richest; Brask's has the same shape with his own rest, walk,
@@ -22,3 +24,17 @@ Actor& setup_standing_with_variation(Actor& a);
 
 // The hero of a hero selector (0 Tovi, 1 Brask).
 Actor& setup_hero_by_selector(Actor& a, int hero);
+
+// The two heroes' models of the hero choice: rest, a long gesture with the cube, stepping forward
+// to a held pose and back.
+Actor& setup_choice(Actor& a);
+// The cube the heroes of the choice toss: held at rest on the floor, or its flight and bounce.
+Actor& setup_choice_cube(Actor& a);
+
+// The boar of the forest clearing: a walking animal that roots and looks up while it rests.
+Actor& setup_boar(Actor& a);
+
+// Load a model into a slot at a normal scale (the strength of its diffuse lighting). The slot's
+// collision slot and idle families are reset first; a slot that already holds a model keeps it.
+void load_character(Actor& a, std::string_view path, float normal_scale,
+                    bool hardware_acceleration);
