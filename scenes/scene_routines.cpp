@@ -3,12 +3,18 @@
 #include <array>
 
 #include "app/game.h"
+#include "scenes/scene_list.h"
 
 namespace {
 
 // One entry per scene number; scenes without content have none.
 const std::array<SceneBranches, k_scene_count> k_scenes = [] {
     std::array<SceneBranches, k_scene_count> t{};
+    t[3] = k_scene_003;
+    t[4] = k_scene_004;
+    t[5] = k_scene_005;
+    t[6] = k_scene_006;
+    t[86] = k_scene_086;
     return t;
 }();
 
