@@ -12,17 +12,13 @@
 #include <iterator>
 
 #include "app/config.h"
+#include "tests/e2e/headless_run.h"
 #include "tools/common/json.h"
 #include "tools/common/png_image.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct RunResult {
-    int exit_code = -1;
-    std::string output;
-};
 
 class E2E : public ::testing::Test {
 protected:
@@ -37,23 +33,7 @@ protected:
 
     // Run a script of tests/e2e (or one given by absolute path) in the game folder.
     RunResult run(const std::string& script, const std::string& options = "") {
-        const std::string path = script.starts_with("/")
-                                     ? script
-                                     : std::string(VANTOR_SOURCE_DIR) + "/tests/e2e/" + script;
-        const std::string command = std::string(VANTOR_BINARY_DIR) + "/vantor-headless --data '" +
-                                    dir.string() + "' " + options + " '" + path + "' 2>&1";
-        RunResult r;
-        const auto previous = fs::current_path();
-        fs::current_path(dir);
-        FILE* p = popen(command.c_str(), "r");
-        if (!p) return r;
-        std::array<char, 4096> buf;
-        size_t n;
-        while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.output.append(buf.data(), n);
-        const int status = pclose(p);
-        fs::current_path(previous);
-        r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return r;
+        return run_headless(dir, script, options);
     }
 
     void expect_ok(const std::string& script, const std::string& options = "") {

@@ -18,6 +18,29 @@ const std::pair<const char*, Arity> k_commands[] = {
     {"kill", {0, 0}},
 };
 
+// Words separated by blanks; a word in double quotes may hold blanks (a text to compare with).
+std::vector<std::string> split_words(const std::string& body) {
+    std::vector<std::string> words;
+    size_t i = 0;
+    while (i < body.size()) {
+        if (body[i] == ' ' || body[i] == '\t') {
+            ++i;
+            continue;
+        }
+        size_t end;
+        if (body[i] == '"' && (end = body.find('"', i + 1)) != std::string::npos) {
+            words.push_back(body.substr(i + 1, end - i - 1));
+            i = end + 1;
+            continue;
+        }
+        end = body.find_first_of(" \t", i);
+        if (end == std::string::npos) end = body.size();
+        words.push_back(body.substr(i, end - i));
+        i = end;
+    }
+    return words;
+}
+
 } // namespace
 
 bool parse_expression(const std::vector<std::string>& words, Expression& out) {
@@ -36,11 +59,12 @@ bool parse_script(const std::string& text, std::vector<ScriptCommand>& out, std:
         if (!raw.empty() && raw.back() == '\r') raw.pop_back();
         std::string body = raw;
         if (const size_t hash = body.find('#'); hash != std::string::npos) body.resize(hash);
-        std::istringstream words(body);
+        std::vector<std::string> words = split_words(body);
+        if (words.empty()) continue;
         ScriptCommand c;
         c.line = line;
-        if (!(words >> c.name)) continue;
-        for (std::string w; words >> w;) c.args.push_back(w);
+        c.name = words[0];
+        c.args.assign(words.begin() + 1, words.end());
         const size_t name_at = body.find(c.name);
         c.rest = body.substr(name_at + c.name.size());
         if (const size_t first = c.rest.find_first_not_of(" \t"); first != std::string::npos)

@@ -1,0 +1,77 @@
+// Playing the demo adventure through vantor-headless: the hero choice and the clearing with its
+// neighbours, on both drawing paths, with golden screenshots. The game folders share the demo
+// data that the demo_draft fixture generates once; each has its own saves/.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/config.h"
+#include "tests/e2e/demo_folder.h"
+#include "tests/e2e/headless_run.h"
+#include "tests/support/golden.h"
+#include "tools/common/png_image.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class Play : public ::testing::Test {
+protected:
+    fs::path dir;
+
+    void SetUp() override {
+        dir = make_demo_folder();
+        ASSERT_FALSE(dir.empty());
+    }
+
+    // Settings as a player left them after an orderly exit, so no options dialog comes up.
+    void write_settings(const GameConfig& c) const {
+        const auto bytes = encode_config(c, 1);
+        std::ofstream(dir / "saves/config.cfg", std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+
+    void expect_ok(const std::string& script, const std::string& options) {
+        const RunResult r = run_headless(dir, script, options);
+        EXPECT_EQ(r.exit_code, 0) << script << " " << options << ":\n" << r.output;
+    }
+};
+
+TEST_F(Play, HeroChoiceLightsTheHoveredHeroAndStartsTheChosenStory) {
+    expect_ok("play_choice_tovi.script", "--start-scene 86 --hero 1");
+    expect_ok("play_choice_brask.script", "--start-scene 86 --hero 1");
+}
+
+TEST_F(Play, ClearingWalkLookLeaveAndComeBackOnBothPaths) {
+    const char* options[] = {"--start-scene 4 --hero 0", "--start-scene 4 --hero 1 --device none"};
+    for (const char* o : options) expect_ok("play_clearing.script", o);
+}
+
+TEST_F(Play, HeldButtonWalksOnceAndDoubleClickRuns) {
+    expect_ok("play_clearing_clicks.script", "--start-scene 4 --hero 0");
+}
+
+TEST_F(Play, ClearingScreenshotsOnBothPaths) {
+    struct Case {
+        const char* golden;
+        const char* options;
+        int32_t shadows;
+    } cases[] = {
+        {"play_clearing_device_32", "--start-scene 4 --hero 0 --stencil yes", 4},
+        {"play_clearing_software_32", "--start-scene 4 --hero 1 --device none", 1},
+    };
+    for (const Case& c : cases) {
+        GameConfig config;
+        config.true_colour = 1;
+        config.stencil_shadows = c.shadows;
+        config.smoothing = 2;
+        write_settings(config);
+        expect_ok("play_clearing_screenshot.script", c.options);
+        RgbImage shot;
+        ASSERT_TRUE(read_png((dir / "clearing.png").string(), shot)) << c.golden;
+        EXPECT_TRUE(matches_golden(c.golden, shot)) << c.options;
+    }
+}
+
+} // namespace

@@ -1,0 +1,38 @@
+// A whole game in this process, started on the headless machine in the current directory (which
+// must hold the demo data) the way the program entry starts it, and warped into a scene.
+#pragma once
+
+#include <memory>
+
+#include "app/app_main.h"
+#include "app/game.h"
+#include "platform/headless/headless_platform.h"
+#include "platform/text.h"
+#include "scenes/scene_change.h"
+
+struct DemoGameOptions {
+    bool hardware = true;
+    bool stencil = false;
+    int32_t stencil_shadows = 0;
+    int32_t smoothing = 0;
+};
+
+// Null when the game could not start (no display, no data).
+inline std::unique_ptr<Game> start_demo_game(const DemoGameOptions& o, int scene, int hero) {
+    headless::machine() = {};
+    headless::machine().knobs.device_stencil = o.stencil;
+    auto game = std::make_unique<Game>();
+    Game& g = *game;
+    g.config.hardware_acceleration = o.hardware ? 1 : 0;
+    g.config.true_colour = 1;
+    g.config.stencil_shadows = o.stencil_shadows;
+    g.config.smoothing = o.smoothing;
+    create_window(g, 1);
+    if (create_display(g) != 0 || create_mouse(g) != 0 || acquire_mouse(g) != 0 ||
+        init_globals(g) != 0)
+        return nullptr;
+    g.app.ui_font = font_open("tovi.ttf", 18);
+    g.app.menu_mode = 0;
+    start_game_in_scene(g, scene, hero);
+    return game;
+}
