@@ -1,6 +1,12 @@
 #include "scenes/character_setup.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "tests/render/test_hero.h"
 
 TEST(CharacterSetup, ToviRestsWalksAndFidgets) {
     Actor a;
@@ -49,4 +55,27 @@ TEST(CharacterSetup, BraskAndTheSimpleMembers) {
     setup_standing_with_variation(s);
     EXPECT_EQ(s.idle_variants, 1);
     EXPECT_FLOAT_EQ(s.anims[2].loop_to, 241);
+}
+
+TEST(CharacterSetup, ASecondModelForTheSameSlotKeepsTheFirst) {
+    char dir[] = "/tmp/vantor_setup_XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    ASSERT_EQ(chdir(dir), 0);
+    std::filesystem::create_directories("models");
+    const std::vector<uint8_t> two_parts = hero_model_file();
+    std::ofstream("models/first.ani", std::ios::binary)
+        .write(reinterpret_cast<const char*>(two_parts.data()), std::streamsize(two_parts.size()));
+
+    Actor a;
+    load_character(a, "models/first.ani", 2, true);
+    ASSERT_FALSE(actor_empty(a));
+    EXPECT_EQ(a.part_count, 3u);
+    setup_boar(a);
+    a.collision_slot = 3;
+    load_character(a, "models/missing.ani", 8, true);
+    EXPECT_EQ(a.part_count, 3u) << "the first model stays";
+    EXPECT_EQ(a.collision_slot, 15);
+    EXPECT_EQ(a.idle_variant_counts[0], 0) << "the idle families are reset";
+    EXPECT_FLOAT_EQ(a.anims[8].loop_to, 8) << "the rest of the set-up stays";
+    std::filesystem::remove_all(dir);
 }
