@@ -165,7 +165,7 @@ void render_tool_picture(const GeneratedScene& g, SceneBuilder& builder, const D
                     Hit hit;
                     if (!alone.intersect(ray, 1e-6, 1e9, hit)) continue;
                     // Lit by the scene's lights, without shadows from the rest of the scene.
-                    const Material& m = builder.materials[alone.shape(hit.shape).material];
+                    const SceneMaterial& m = builder.materials[alone.shape(hit.shape).material];
                     const SurfacePoint sp = eval_material(m, hit);
                     V3d c = sp.albedo * (env.sky_strength * 0.6);
                     for (const SunLight& sun : env.suns)

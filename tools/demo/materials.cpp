@@ -22,7 +22,7 @@ template <class F> V3d bumped(const V3d& n, const V3d& p, double strength, doubl
     return normalized(n - (t * dt + b * db) * strength);
 }
 
-SurfacePoint grass(const Material& m, const Hit& hit) {
+SurfacePoint grass(const SceneMaterial& m, const Hit& hit) {
     const V3d p = hit.p / m.scale;
     const double patches = fbm3(p * 0.08, 3, m.seed);
     const double tufts = fbm3(p * 1.7, 3, m.seed + 7);
@@ -37,7 +37,7 @@ SurfacePoint grass(const Material& m, const Hit& hit) {
     return s;
 }
 
-SurfacePoint dirt(const Material& m, const Hit& hit) {
+SurfacePoint dirt(const SceneMaterial& m, const Hit& hit) {
     const V3d p = hit.p / m.scale;
     const double base = fbm3(p * 0.3, 4, m.seed);
     const CellularResult pebbles = cellular3(p * 2.2, m.seed + 3);
@@ -54,7 +54,7 @@ SurfacePoint dirt(const Material& m, const Hit& hit) {
     return s;
 }
 
-SurfacePoint stone(const Material& m, const Hit& hit) {
+SurfacePoint stone(const SceneMaterial& m, const Hit& hit) {
     // Blocks in the box's local frame: rows along y, staggered joints along x and z.
     const V3d p = hit.local / m.scale;
     const double row = std::floor(p.y / 1.0);
@@ -80,7 +80,7 @@ SurfacePoint stone(const Material& m, const Hit& hit) {
     return s;
 }
 
-SurfacePoint rock(const Material& m, const Hit& hit) {
+SurfacePoint rock(const SceneMaterial& m, const Hit& hit) {
     const V3d p = hit.p / m.scale;
     const double big = fbm3(p * 0.5, 4, m.seed);
     const double cracks = cellular3(p * 0.9, m.seed + 4).f2 - cellular3(p * 0.9, m.seed + 4).f1;
@@ -98,7 +98,7 @@ SurfacePoint rock(const Material& m, const Hit& hit) {
     return s;
 }
 
-SurfacePoint planks(const Material& m, const Hit& hit) {
+SurfacePoint planks(const SceneMaterial& m, const Hit& hit) {
     // Boards run along local x, each `scale` wide across local z (or y on vertical faces).
     const V3d p = hit.local;
     const bool vertical = std::fabs(hit.ng.y) < 0.5;
@@ -126,7 +126,7 @@ SurfacePoint planks(const Material& m, const Hit& hit) {
     return s;
 }
 
-SurfacePoint log_or_bark(const Material& m, const Hit& hit, bool rings) {
+SurfacePoint log_or_bark(const SceneMaterial& m, const Hit& hit, bool rings) {
     // Cone-local: y runs along the axis, x and z are radial.
     const V3d p = hit.local;
     const double r = std::hypot(p.x, p.z);
@@ -151,7 +151,7 @@ SurfacePoint log_or_bark(const Material& m, const Hit& hit, bool rings) {
     return s;
 }
 
-SurfacePoint leaves(const Material& m, const Hit& hit) {
+SurfacePoint leaves(const SceneMaterial& m, const Hit& hit) {
     const V3d p = hit.p / m.scale;
     const CellularResult c = cellular3(p * 1.5, m.seed);
     const double clump = fbm3(p * 0.4, 3, m.seed + 1);
@@ -166,7 +166,7 @@ SurfacePoint leaves(const Material& m, const Hit& hit) {
     return s;
 }
 
-SurfacePoint plaster(const Material& m, const Hit& hit) {
+SurfacePoint plaster(const SceneMaterial& m, const Hit& hit) {
     const V3d p = hit.p / m.scale;
     const double stains = fbm3(p * 0.15, 4, m.seed);
     const double fine = noise3(p.x * 6, p.y * 6, p.z * 6, m.seed + 2);
@@ -177,7 +177,7 @@ SurfacePoint plaster(const Material& m, const Hit& hit) {
     return s;
 }
 
-SurfacePoint cloth(const Material& m, const Hit& hit) {
+SurfacePoint cloth(const SceneMaterial& m, const Hit& hit) {
     const V3d p = hit.p / m.scale;
     V3d t, b;
     orthonormal_basis(hit.ng, t, b);
@@ -192,7 +192,7 @@ SurfacePoint cloth(const Material& m, const Hit& hit) {
     return s;
 }
 
-SurfacePoint metal(const Material& m, const Hit& hit) {
+SurfacePoint metal(const SceneMaterial& m, const Hit& hit) {
     const V3d p = hit.p / m.scale;
     const double wear = fbm3(p * 0.8, 4, m.seed);
     const double scratches = std::fabs(noise3(p.x * 30, p.y * 2, p.z * 30, m.seed + 1));
@@ -204,7 +204,7 @@ SurfacePoint metal(const Material& m, const Hit& hit) {
     return s;
 }
 
-SurfacePoint water(const Material& m, const Hit& hit) {
+SurfacePoint water(const SceneMaterial& m, const Hit& hit) {
     SurfacePoint s;
     s.albedo = m.colour;
     s.specular = 0.8;
@@ -220,7 +220,7 @@ V3d srgb(int r, int g, int b) {
     return {srgb_to_linear(r / 255.0), srgb_to_linear(g / 255.0), srgb_to_linear(b / 255.0)};
 }
 
-SurfacePoint eval_material(const Material& m, const Hit& hit) {
+SurfacePoint eval_material(const SceneMaterial& m, const Hit& hit) {
     SurfacePoint s;
     switch (m.kind) {
     case MaterialKind::flat:

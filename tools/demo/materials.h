@@ -32,7 +32,7 @@ struct MaterialPicture {
     std::vector<V3d> pixels;
 };
 
-struct Material {
+struct SceneMaterial {
     MaterialKind kind = MaterialKind::flat;
     V3d colour{0.5, 0.5, 0.5};
     V3d colour2{0.3, 0.3, 0.3}; // secondary colour (dry grass, mortar, grain, weave)
@@ -57,7 +57,7 @@ struct SurfacePoint {
     V3d emission;
 };
 
-SurfacePoint eval_material(const Material& m, const Hit& hit);
+SurfacePoint eval_material(const SceneMaterial& m, const Hit& hit);
 
 // Linear 0..1 from an sRGB byte triple, for authoring colours by eye.
 V3d srgb(int r, int g, int b);

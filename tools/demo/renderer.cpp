@@ -39,15 +39,17 @@ V3d sky_colour(const Environment& env, const V3d& d) {
 
 struct Shader {
     const Tracer& tracer;
-    const std::vector<Material>& materials;
+    const std::vector<SceneMaterial>& materials;
     const Environment& env;
     const RenderOptions& options;
 
-    const Material& material(size_t i) const { return materials[i < materials.size() ? i : 0]; }
+    const SceneMaterial& material(size_t i) const {
+        return materials[i < materials.size() ? i : 0];
+    }
 
     // The material's surface, mixed with its blend partner where its mask asks for it.
     SurfacePoint surface_at(size_t index, const Hit& hit) const {
-        const Material& m = material(index);
+        const SceneMaterial& m = material(index);
         SurfacePoint s = eval_material(m, hit);
         if (m.blend_with < 0 || !m.blend) return s;
         const double t = clamp01(m.blend(hit.p));
@@ -181,7 +183,7 @@ TraceCamera make_trace_camera(const double view[4][4], double projection_scale) 
     return c;
 }
 
-RenderResult render_scene(const Tracer& tracer, const std::vector<Material>& materials,
+RenderResult render_scene(const Tracer& tracer, const std::vector<SceneMaterial>& materials,
                           const TraceCamera& camera, const Environment& env,
                           const RenderOptions& options) {
     RenderResult result;

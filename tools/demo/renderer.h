@@ -83,7 +83,7 @@ struct RenderResult {
     const PixelInfo& at(int x, int y) const { return info[static_cast<size_t>(y) * width + x]; }
 };
 
-RenderResult render_scene(const Tracer& tracer, const std::vector<Material>& materials,
+RenderResult render_scene(const Tracer& tracer, const std::vector<SceneMaterial>& materials,
                           const TraceCamera& camera, const Environment& env,
                           const RenderOptions& options);
 

@@ -56,13 +56,13 @@ void describe(DemoScene& s) {
 
 void build(const SceneView& view, SceneBuilder& b, DemoScene& scene) {
     const ForestPalette p = forest_palette(b);
-    Material grass;
+    SceneMaterial grass;
     grass.kind = MaterialKind::grass;
     grass.colour = srgb(78, 98, 40);
     grass.colour2 = srgb(128, 116, 64);
     grass.bump = 0.5;
     grass.seed = 311;
-    Material dirt;
+    SceneMaterial dirt;
     dirt.kind = MaterialKind::dirt;
     dirt.colour = srgb(120, 96, 70);
     dirt.colour2 = srgb(150, 130, 100);
@@ -75,21 +75,21 @@ void build(const SceneView& view, SceneBuilder& b, DemoScene& scene) {
                         smoothstep(1.1, 0.8, yard + 0.2 * fbm2(q.x / 4, q.z / 4, 3, 314)));
     };
     const uint16_t ground_m = b.material(grass);
-    Material logs = {};
+    SceneMaterial logs = {};
     logs.kind = MaterialKind::log;
     logs.colour = srgb(186, 146, 100);
     logs.colour2 = srgb(104, 80, 56);
     logs.bump = 0.4;
     logs.seed = 315;
     const uint16_t logs_m = b.material(logs);
-    Material thatch;
+    SceneMaterial thatch;
     thatch.kind = MaterialKind::planks;
     thatch.colour = srgb(150, 130, 80);
     thatch.colour2 = srgb(100, 84, 50);
     thatch.scale = 0.7;
     thatch.seed = 316;
     const uint16_t roof_m = b.material(thatch);
-    Material dark;
+    SceneMaterial dark;
     dark.colour = srgb(24, 18, 14);
     const uint16_t dark_m = b.material(dark);
 

@@ -231,14 +231,14 @@ void jug(SceneBuilder& b, uint16_t clay) {
 void build(const SceneView&, SceneBuilder& b, DemoScene&) {
     const ForestPalette p = forest_palette(b);
 
-    Material grass;
+    SceneMaterial grass;
     grass.kind = MaterialKind::grass;
     grass.colour = srgb(70, 94, 36);
     grass.colour2 = srgb(122, 118, 62);
     grass.scale = 1;
     grass.bump = 0.5;
     grass.seed = 11;
-    Material dirt;
+    SceneMaterial dirt;
     dirt.kind = MaterialKind::dirt;
     dirt.colour = srgb(124, 100, 72);
     dirt.colour2 = srgb(150, 142, 128);
@@ -256,7 +256,7 @@ void build(const SceneView&, SceneBuilder& b, DemoScene&) {
     };
     const uint16_t ground = b.material(grass);
 
-    Material stone;
+    SceneMaterial stone;
     stone.kind = MaterialKind::stone;
     stone.colour = srgb(136, 128, 114);
     stone.colour2 = srgb(74, 70, 62);
@@ -268,25 +268,25 @@ void build(const SceneView&, SceneBuilder& b, DemoScene&) {
     stone.scale = 3.0;
     stone.seed = 22;
     const uint16_t steps_m = b.material(stone);
-    Material ash;
+    SceneMaterial ash;
     ash.kind = MaterialKind::dirt;
     ash.colour = srgb(58, 54, 50);
     ash.colour2 = srgb(30, 28, 26);
     ash.scale = 0.5;
     const uint16_t ash_m = b.material(ash);
-    Material water;
+    SceneMaterial water;
     water.kind = MaterialKind::water;
     water.colour = srgb(16, 24, 22);
     water.scale = 2;
     const uint16_t water_m = b.material(water);
-    Material iron;
+    SceneMaterial iron;
     iron.kind = MaterialKind::metal;
     iron.colour = srgb(96, 98, 104);
     iron.colour2 = srgb(70, 58, 48);
     iron.specular = 0.5;
     iron.shininess = 40;
     const uint16_t iron_m = b.material(iron);
-    Material clay;
+    SceneMaterial clay;
     clay.kind = MaterialKind::plaster;
     clay.colour = srgb(176, 104, 62);
     clay.colour2 = srgb(130, 74, 44);

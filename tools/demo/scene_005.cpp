@@ -48,13 +48,13 @@ void describe(DemoScene& s) {
 
 void build(const SceneView& view, SceneBuilder& b, DemoScene& scene) {
     const ForestPalette p = forest_palette(b);
-    Material grass;
+    SceneMaterial grass;
     grass.kind = MaterialKind::grass;
     grass.colour = srgb(76, 100, 38);
     grass.colour2 = srgb(124, 120, 64);
     grass.bump = 0.5;
     grass.seed = 511;
-    Material gravel;
+    SceneMaterial gravel;
     gravel.kind = MaterialKind::dirt;
     gravel.colour = srgb(128, 116, 96);
     gravel.colour2 = srgb(170, 164, 150);
@@ -80,7 +80,7 @@ void build(const SceneView& view, SceneBuilder& b, DemoScene& scene) {
                         smoothstep(3.4, 2.2, path_distance(q.x, q.z) + wobble));
     };
     const uint16_t ground_m = b.material(grass);
-    Material water;
+    SceneMaterial water;
     water.kind = MaterialKind::water;
     water.colour = srgb(30, 52, 56);
     water.scale = 1.5;
@@ -109,7 +109,7 @@ void build(const SceneView& view, SceneBuilder& b, DemoScene& scene) {
         rock(b, p, {x, k_floor_y + 1.4, z}, {1.5, 0.7, 1.3}, 520 + static_cast<uint32_t>(k),
              k_decor);
     }
-    Material reed;
+    SceneMaterial reed;
     reed.kind = MaterialKind::grass;
     reed.colour = srgb(92, 110, 48);
     reed.colour2 = srgb(150, 140, 80);

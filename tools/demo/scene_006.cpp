@@ -44,13 +44,13 @@ void describe(DemoScene& s) {
 
 void build(const SceneView& view, SceneBuilder& b, DemoScene& scene) {
     const ForestPalette p = forest_palette(b);
-    Material grass;
+    SceneMaterial grass;
     grass.kind = MaterialKind::grass;
     grass.colour = srgb(72, 94, 38);
     grass.colour2 = srgb(118, 112, 62);
     grass.bump = 0.5;
     grass.seed = 611;
-    Material flags;
+    SceneMaterial flags;
     flags.kind = MaterialKind::stone;
     flags.colour = srgb(112, 106, 96);
     flags.colour2 = srgb(58, 66, 40);
@@ -66,20 +66,20 @@ void build(const SceneView& view, SceneBuilder& b, DemoScene& scene) {
                    : 0.0;
     };
     const uint16_t ground_m = b.material(grass);
-    Material wall;
+    SceneMaterial wall;
     wall.kind = MaterialKind::stone;
     wall.colour = srgb(150, 142, 128);
     wall.colour2 = srgb(80, 76, 68);
     wall.scale = 1.4;
     wall.seed = 614;
     const uint16_t wall_m = b.material(wall);
-    Material wax;
+    SceneMaterial wax;
     wax.kind = MaterialKind::plaster;
     wax.colour = srgb(240, 230, 200);
     wax.colour2 = srgb(220, 206, 170);
     wax.scale = 0.3;
     const uint16_t wax_m = b.material(wax);
-    Material flame;
+    SceneMaterial flame;
     flame.colour = srgb(60, 40, 10);
     flame.emission = srgb(255, 200, 110) * 4;
     const uint16_t flame_m = b.material(flame);
@@ -103,7 +103,7 @@ void build(const SceneView& view, SceneBuilder& b, DemoScene& scene) {
     b.box({x0 + 4, k_floor_y - 2.5, z0}, {4, 2.5, t}, 0, wall_m);
     b.box({x1 - 4, k_floor_y - 4, z0}, {4, 4, t}, 0, wall_m);
     // A pointed window in the back wall (dark) and a roof beam that still stands.
-    Material dark;
+    SceneMaterial dark;
     dark.colour = srgb(20, 22, 18);
     b.box({(x0 + x1) / 2, k_floor_y - 14, z1 - 1.05}, {2, 4, 0.1}, 0, b.material(dark), k_decor);
     b.cylinder({x0, k_floor_y - 12, 18}, {x1, k_floor_y - 13, 18}, 0.7, p.log, k_decor);

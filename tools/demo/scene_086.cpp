@@ -99,7 +99,7 @@ void banner(SceneBuilder& b, const V3d& top_centre, uint16_t cloth, uint16_t tri
 }
 
 void build(const SceneView&, SceneBuilder& b, DemoScene&) {
-    Material boards;
+    SceneMaterial boards;
     boards.kind = MaterialKind::planks;
     boards.colour = srgb(150, 104, 62);
     boards.colour2 = srgb(96, 62, 36);
@@ -108,7 +108,7 @@ void build(const SceneView&, SceneBuilder& b, DemoScene&) {
     boards.shininess = 30;
     boards.seed = 861;
     const uint16_t boards_m = b.material(boards);
-    Material stone;
+    SceneMaterial stone;
     stone.kind = MaterialKind::stone;
     stone.colour = srgb(120, 112, 104);
     stone.colour2 = srgb(62, 58, 54);
@@ -120,36 +120,36 @@ void build(const SceneView&, SceneBuilder& b, DemoScene&) {
     stone.scale = 4.0;
     stone.seed = 863;
     const uint16_t floor_m = b.material(stone);
-    Material green;
+    SceneMaterial green;
     green.kind = MaterialKind::cloth;
     green.colour = srgb(50, 112, 56);
     green.colour2 = srgb(200, 170, 80);
     green.scale = 1.5;
     const uint16_t green_m = b.material(green);
-    Material blue = green;
+    SceneMaterial blue = green;
     blue.colour = srgb(54, 70, 130);
     blue.colour2 = srgb(170, 170, 180);
     const uint16_t blue_m = b.material(blue);
-    Material gold;
+    SceneMaterial gold;
     gold.kind = MaterialKind::metal;
     gold.colour = srgb(200, 160, 70);
     gold.colour2 = srgb(140, 100, 40);
     gold.specular = 0.6;
     gold.shininess = 40;
     const uint16_t gold_m = b.material(gold);
-    Material iron;
+    SceneMaterial iron;
     iron.kind = MaterialKind::metal;
     iron.colour = srgb(70, 68, 66);
     iron.colour2 = srgb(90, 60, 40);
     iron.specular = 0.4;
     iron.shininess = 30;
     const uint16_t iron_m = b.material(iron);
-    Material embers;
+    SceneMaterial embers;
     embers.kind = MaterialKind::flat;
     embers.colour = srgb(40, 20, 10);
     embers.emission = srgb(255, 140, 40) * 2.5;
     const uint16_t embers_m = b.material(embers);
-    Material curtain = green;
+    SceneMaterial curtain = green;
     curtain.colour = srgb(120, 28, 30);
     curtain.colour2 = srgb(70, 14, 16);
     const uint16_t curtain_m = b.material(curtain);

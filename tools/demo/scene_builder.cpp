@@ -49,7 +49,7 @@ Mesh icosphere(int detail) {
 
 } // namespace
 
-uint16_t SceneBuilder::material(const Material& m) {
+uint16_t SceneBuilder::material(const SceneMaterial& m) {
     materials.push_back(m);
     return static_cast<uint16_t>(materials.size() - 1);
 }
@@ -63,7 +63,7 @@ uint16_t SceneBuilder::picture_material(int width, int height,
         picture->pixels.push_back(srgb(static_cast<int>(std::lround(c.x * 255)),
                                        static_cast<int>(std::lround(c.y * 255)),
                                        static_cast<int>(std::lround(c.z * 255))));
-    Material m;
+    SceneMaterial m;
     m.kind = MaterialKind::picture;
     m.picture = picture.get();
     pictures.push_back(std::move(picture));

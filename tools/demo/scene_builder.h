@@ -20,7 +20,7 @@ inline constexpr uint8_t k_decor = shape_casts_shadow; // out of reach: no walki
 class SceneBuilder {
 public:
     Tracer tracer;
-    std::vector<Material> materials;
+    std::vector<SceneMaterial> materials;
     Environment env;
     // Extra volumes that only the walk map sees (the footprint of a mesh, a fence line).
     std::vector<Shape> walk_obstacles;
@@ -28,7 +28,7 @@ public:
     // Pictures of pictured materials, kept as long as the materials that show them.
     std::vector<std::unique_ptr<MaterialPicture>> pictures;
 
-    uint16_t material(const Material& m);
+    uint16_t material(const SceneMaterial& m);
     // A pictured material from sRGB pixels.
     uint16_t picture_material(int width, int height, const std::vector<V3d>& srgb_pixels);
 

@@ -7,7 +7,7 @@
 
 ForestPalette forest_palette(SceneBuilder& b) {
     ForestPalette p;
-    Material bark;
+    SceneMaterial bark;
     bark.kind = MaterialKind::bark;
     bark.colour = srgb(110, 90, 70);
     bark.colour2 = srgb(84, 70, 56);
@@ -16,7 +16,7 @@ ForestPalette forest_palette(SceneBuilder& b) {
     bark.seed = 31;
     p.bark = b.material(bark);
 
-    Material leaves;
+    SceneMaterial leaves;
     leaves.kind = MaterialKind::leaves;
     leaves.colour = srgb(58, 88, 30);
     leaves.colour2 = srgb(104, 128, 44);
@@ -29,7 +29,7 @@ ForestPalette forest_palette(SceneBuilder& b) {
     leaves.seed = 43;
     p.leaves_dark = b.material(leaves);
 
-    Material rock;
+    SceneMaterial rock;
     rock.kind = MaterialKind::rock;
     rock.colour = srgb(128, 124, 114);
     rock.colour2 = srgb(74, 96, 40);
@@ -41,11 +41,11 @@ ForestPalette forest_palette(SceneBuilder& b) {
     rock.seed = 53;
     p.moss_rock = b.material(rock);
 
-    Material spots;
+    SceneMaterial spots;
     spots.kind = MaterialKind::flat;
     spots.colour = srgb(236, 230, 214);
     const uint16_t white = b.material(spots);
-    Material cap;
+    SceneMaterial cap;
     cap.kind = MaterialKind::flat;
     cap.colour = srgb(196, 36, 24);
     cap.specular = 0.25;
@@ -56,7 +56,7 @@ ForestPalette forest_palette(SceneBuilder& b) {
         return smoothstep(0.26, 0.2, c.f1);
     };
     p.cap = b.material(cap);
-    Material stem;
+    SceneMaterial stem;
     stem.kind = MaterialKind::plaster;
     stem.colour = srgb(228, 220, 196);
     stem.colour2 = srgb(200, 188, 160);
@@ -64,14 +64,14 @@ ForestPalette forest_palette(SceneBuilder& b) {
     stem.bump = 0.1;
     p.stem = b.material(stem);
 
-    Material wood;
+    SceneMaterial wood;
     wood.kind = MaterialKind::planks;
     wood.colour = srgb(140, 104, 66);
     wood.colour2 = srgb(96, 68, 42);
     wood.scale = 1.2;
     wood.seed = 71;
     p.wood = b.material(wood);
-    Material log;
+    SceneMaterial log;
     log.kind = MaterialKind::log;
     log.colour = srgb(196, 158, 112);
     log.colour2 = srgb(96, 76, 58);
