@@ -27,7 +27,9 @@ bool read_mouse(Game& game) {
     if (!in.mouse_device) return false;
     MouseState state;
     MouseRead r = sys_mouse_read(state);
-    while (r == MouseRead::input_lost) {
+    // One retry after acquiring again: a device that keeps reporting lost input ends the pass
+    // rather than the game.
+    if (r == MouseRead::input_lost) {
         if (!sys_mouse_acquire()) return false;
         r = sys_mouse_read(state);
     }
