@@ -39,8 +39,10 @@ protected:
 };
 
 TEST_F(Play, HeroChoiceLightsTheHoveredHeroAndStartsTheChosenStory) {
-    expect_ok("play_choice_tovi.script", "--start-scene 86 --hero 1");
-    expect_ok("play_choice_brask.script", "--start-scene 86 --hero 1");
+    for (const char* o : {"--start-scene 86 --hero 1", "--start-scene 86 --hero 1 --device none"}) {
+        expect_ok("play_choice_tovi.script", o);
+        expect_ok("play_choice_brask.script", o);
+    }
 }
 
 TEST_F(Play, ClearingWalkLookLeaveAndComeBackOnBothPaths) {
