@@ -2,6 +2,7 @@
 
 #include "app/game.h"
 #include "app/game_frame.h"
+#include "scenes/scene_change.h"
 
 void init_menu(Game&) {}
 
@@ -9,6 +10,14 @@ void run_menu_frame(Game& game) {
     const uint32_t start = sys_milliseconds();
     set_gamma(game, game.config.gamma_level);
     if (!read_mouse(game)) return;
+    // Until the menu has its pages, its one command is the new game: a click while no game runs
+    // starts one in the hero choice.
+    if (game.story.current_scene == -1 && (game.input.mouse_buttons[0] & 0x80) != 0) {
+        new_game(game);
+        game.frame.LeftKey = 1; // the click that started the game is not one in the scene
+        game.app.menu_mode = 0;
+        return;
+    }
     if (Surface* back = game.display.back_buffer) {
         if (surface_fill(*back, nullptr, 0) == Result::surface_lost) surface_restore(*back);
     }

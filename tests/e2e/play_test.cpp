@@ -38,6 +38,10 @@ protected:
     }
 };
 
+TEST_F(Play, AClickOnTheStartScreenStartsANewGameInTheHeroChoice) {
+    expect_ok("play_new_game.script", "");
+}
+
 TEST_F(Play, HeroChoiceLightsTheHoveredHeroAndStartsTheChosenStory) {
     for (const char* o : {"--start-scene 86 --hero 1", "--start-scene 86 --hero 1 --device none"}) {
         expect_ok("play_choice_tovi.script", o);
