@@ -50,7 +50,7 @@ void game_pass(benchmark::State& state) {
         if (!hero.walking) actor_walk_to(hero, leg++ % 2 ? 200 : 470, 420, 10.0f);
         run_game_frame(g);
     }
-    release_display(g);
+    stop_demo_game(g);
 }
 
 } // namespace

@@ -35,6 +35,10 @@ protected:
         game->input.mouse_y = 470;
     }
 
+    void TearDown() override {
+        if (game) stop_demo_game(*game);
+    }
+
     Actor& hero() { return game->actors.actors[0]; }
 };
 

@@ -36,3 +36,10 @@ inline std::unique_ptr<Game> start_demo_game(const DemoGameOptions& o, int scene
     start_game_in_scene(g, scene, hero);
     return game;
 }
+
+// Release what start_demo_game made: the display objects and the font.
+inline void stop_demo_game(Game& g) {
+    release_display(g);
+    font_close(g.app.ui_font);
+    g.app.ui_font = nullptr;
+}
