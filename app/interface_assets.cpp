@@ -1,7 +1,110 @@
 #include "app/interface_assets.h"
 
+#include <cstdio>
+
 #include "app/game.h"
+#include "resources/material.h"
 
-void load_interface_assets(Game&) {}
+namespace {
 
-void reload_interface_assets(Game&) {}
+constexpr const char* k_cursor_paths[k_cursor_kinds] = {"textures/2str2.bmp",  "textures/hand.bmp",
+                                                        "textures/tube.bmp",   "textures/mlot.bmp",
+                                                        "textures/comp_c.bmp", "textures/tlk.bmp"};
+
+// Effect textures every scene may use; "textures/shade.bmp" is also the blob shadow's.
+constexpr const char* k_effect_textures[] = {"textures/glow.bmp", "textures/smoke.bmp",
+                                             "textures/shade.bmp", "textures/fire.bmp"};
+constexpr const char* k_shadow_texture = "textures/shade.bmp";
+
+// The heroes' textures and their texture numbers (the heroes' material bases).
+struct HeroTexture {
+    int number;
+    const char* device_path;
+    const char* software_path;
+};
+constexpr HeroTexture k_hero_textures[] = {
+    {3, "textures/128x128/brask.bmp", "textures/brask.bmp"},
+    {0, "textures/128x128/tovi.bmp", "textures/tovi.bmp"},
+};
+
+// Characters cull the faces wound clockwise on the screen, which their models turn inwards.
+constexpr int32_t k_character_cull = 1;
+
+bool hardware(const Game& game) {
+    return game.config.hardware_acceleration && game.display.device;
+}
+
+void load_interface_pictures(Game& game) {
+    DisplayDevice& dev = game.display;
+    InterfaceAssets& ui = game.ui;
+    load_picture_surface(dev, ui.frame_up, "gfx/up.bmp");
+    load_picture_surface(dev, ui.frame_mid, "gfx/mid.bmp");
+    load_picture_surface(dev, ui.frame_down, "gfx/down.bmp");
+    load_picture_surface(dev, ui.toolbar_frame, "gfx/ramka2.bmp");
+    load_picture_surface(dev, ui.toolbar, "gfx/toolbar.bmp");
+    load_picture_surface(dev, ui.toolbar_button, "gfx/knop.bmp");
+    for (int k = 0; k < k_cursor_kinds; ++k)
+        load_picture_surface(dev, ui.cursor[size_t(k)], k_cursor_paths[k]);
+}
+
+// The effect and hero textures on the 3D device. Named textures keep their pictures, so making
+// them again after a loss reads no file.
+void make_device_textures(Game& game) {
+    Device3D* device = game.display.device.get();
+    for (const char* name : k_effect_textures) {
+        create_named_texture(game.textures, name, 0, 0);
+        restore_named_texture(game.textures, name, device);
+    }
+    game.draw.shadows.blob_texture = get_named_texture(game.textures, k_shadow_texture);
+    for (const HeroTexture& t : k_hero_textures) {
+        load_texture_file(game.textures, device, t.device_path, t.number);
+        game.materials.materials[size_t(t.number)].cull_mode = k_character_cull;
+    }
+}
+
+void load_software_textures(Game& game) {
+    for (const HeroTexture& t : k_hero_textures)
+        load_software_texture(game.materials, t.number, t.software_path, k_character_cull);
+    if (load_palette_texture(game.ui.shadow_picture, k_shadow_texture))
+        game.draw.shadows.blob_soft_texture = &game.ui.shadow_picture;
+}
+
+void reload_held_tool(Game& game) {
+    const int32_t tool = game.story.active_tool;
+    if (!tool_held(tool) || !game.toolbar.held_tool_picture) return;
+    char path[32];
+    std::snprintf(path, sizeof path, "gfx/tools/tool%3.3d.bmp", tool);
+    load_picture_surface(game.display, game.toolbar.held_tool_picture, path);
+}
+
+} // namespace
+
+void load_interface_assets(Game& game) {
+    const bool hw = hardware(game);
+    InterfaceAssets& ui = game.ui;
+    load_model_parts(ui.shadow_model, "models/shade.ani", 1, hw);
+    load_model_parts(ui.fly_model, "models/fly.ani", 4, hw);
+    load_picture_rgb64(ui.glow_picture, "textures/galo.bmp");
+    load_fire_frames(game.fire_frames);
+    load_interface_pictures(game);
+    if (hw)
+        make_device_textures(game);
+    else
+        load_software_textures(game);
+}
+
+void reload_interface_assets(Game& game) {
+    reload_held_tool(game);
+    load_interface_pictures(game);
+    if (!hardware(game)) return;
+    for (const char* name : k_effect_textures) {
+        destroy_named_texture(game.textures, name);
+        create_named_texture(game.textures, name, 0, 0);
+        restore_named_texture(game.textures, name, game.display.device.get());
+    }
+    game.draw.shadows.blob_texture = get_named_texture(game.textures, k_shadow_texture);
+    for (const HeroTexture& t : k_hero_textures)
+        load_texture_file(game.textures, game.display.device.get(), t.device_path, t.number);
+    set_fixed_render_states(game.display);
+    create_vertex_buffers(game.display);
+}
