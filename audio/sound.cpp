@@ -19,6 +19,8 @@ void play_sound(SoundState&, int, int32_t, int32_t, int32_t) {}
 
 void play_voice(SoundState&, int, int32_t, int32_t, int32_t) {}
 
+void play_interface_sound(SoundState&, int, int32_t, int32_t, int32_t) {}
+
 void stop_sound(SoundState&, int) {}
 
 bool sound_playing(const SoundState&, int) {

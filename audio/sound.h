@@ -40,5 +40,8 @@ void load_sound(SoundState& sound, std::string_view path, int slot);
 // Play at the effects level; play_voice at the speech level. Nothing happens for an empty slot.
 void play_sound(SoundState& sound, int slot, int32_t base_volume, int32_t pan, int32_t flags);
 void play_voice(SoundState& sound, int slot, int32_t base_volume, int32_t pan, int32_t flags);
+// As play_sound, but always from the start (the cursors' sounds).
+void play_interface_sound(SoundState& sound, int slot, int32_t base_volume, int32_t pan,
+                          int32_t flags);
 void stop_sound(SoundState& sound, int slot);
 bool sound_playing(const SoundState& sound, int slot);
