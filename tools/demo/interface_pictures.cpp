@@ -14,6 +14,21 @@ const V3d k_gold = rgb8(214, 176, 72);
 const V3d k_gold_dark = rgb8(128, 96, 36);
 const V3d k_wood = rgb8(112, 76, 44);
 
+// The blob shadow under a character: white where it darkens most, black where it leaves the
+// floor alone. The software rasteriser reads it as a 256x256 palette texture and the 3D device
+// as an ordinary picture, so it is written in the form both take.
+Bmp8Picture shadow_blob() {
+    Bmp8Picture p;
+    for (int i = 0; i < 256; ++i) p.palette[i][0] = p.palette[i][1] = p.palette[i][2] = uint8_t(i);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            const double dx = (x + 0.5) / 128 - 1, dy = (y + 0.5) / 128 - 1;
+            const double v = std::pow(clamp01(1 - std::hypot(dx, dy)), 1.4);
+            p.indices[size_t(y) * 256 + size_t(x)] = uint8_t(std::lround(255 * v));
+        }
+    return p;
+}
+
 // A picture for colour-keyed drawing: drawn at `scale` times the size and box-filtered down,
 // with every pixel that is not background kept off pure black.
 RgbPicture keyed_picture(const Canvas& big, int scale) {
@@ -260,8 +275,7 @@ void effect_textures(DemoOutput& out) {
     };
     out.add("textures/glow.bmp",
             encode_bmp24(radial(128, rgb8(255, 220, 150), 1.6, 0, 0).picture()));
-    out.add("textures/shade.bmp",
-            encode_bmp24(radial(64, rgb8(255, 255, 255), 1.4, 0, 0).picture()));
+    out.add("textures/shade.bmp", encode_bmp8(shadow_blob()));
     out.add("textures/smoke.bmp",
             encode_bmp24(radial(64, rgb8(190, 186, 180), 1.2, 71, 0.6).picture()));
     out.add("textures/galo.bmp",
