@@ -38,6 +38,7 @@ constexpr uint32_t F_DEPTH32 = 1u << 13;     // 24 depth + 8 stencil bits (else 
 constexpr uint32_t F_DEPTH = 1u << 14;       // depth surface in use (test, write or stencil)
 constexpr uint32_t F_ALPHA = 1u << 15;       // the alpha is used (alpha test or a blend factor)
 constexpr uint32_t F_TEXPOW2 = 1u << 16;     // texture sides are powers of two: wrap by masking
+constexpr uint32_t F_NOCOLOUR = 1u << 17;    // blending leaves the target as it is (zero, one)
 constexpr uint32_t k_dynamic = 1u << 31;     // the features are read at run time
 
 // Interpolated attributes, stepped in fixed point with 16 fraction bits.

@@ -82,6 +82,11 @@ void prepare_depth(const Device3D& d, Raster& r) {
 
 void prepare_blend(const RenderStates& s, Raster& r) {
     if (!s.blend || (s.src_blend == BLEND_ONE && s.dest_blend == BLEND_ZERO)) return;
+    // Shadow volumes blend with (zero, one) to count in the stencil alone: no colour work at all.
+    if (s.src_blend == BLEND_ZERO && s.dest_blend == BLEND_ONE) {
+        r.features |= F_NOCOLOUR;
+        return;
+    }
     const bool by_alpha = s.src_blend == BLEND_SRCALPHA && s.dest_blend == BLEND_INVSRCALPHA;
     r.features |= by_alpha ? F_BLEND_ALPHA : F_BLEND;
     if (factor_reads_src_alpha(s.src_blend) || factor_reads_src_alpha(s.dest_blend))

@@ -59,6 +59,7 @@ constexpr uint32_t bit(int a) {
 
 // The fixed-point attributes a set of features reads.
 constexpr uint32_t used_attrs(uint32_t f) {
+    if (f & F_NOCOLOUR) return (f & F_DEPTH) ? bit(A_Z) : 0u;
     uint32_t m = bit(A_R) | bit(A_G) | bit(A_B);
     if (f & F_DEPTH) m |= bit(A_Z);
     if ((f & F_TEX) && !(f & F_PERSP)) m |= bit(A_U) | bit(A_V);
@@ -130,6 +131,15 @@ VANTOR_ALWAYS_INLINE void shade_run(const Raster& r, uint32_t features, bool lin
         blend_constant_run(cp, x1 - x0,
                            {channel(start.a[A_R]), channel(start.a[A_G]), channel(start.a[A_B]),
                             channel(start.a[A_A])});
+        return;
+    }
+    if (f & F_NOCOLOUR) {
+        // The target keeps its colour: only the depth and stencil tests and writes are left.
+        if (!(f & F_DEPTH)) return;
+        const int64_t zlimit = (f & F_DEPTH32) ? 16777215 : 65535;
+        int64_t z = start.a[A_Z];
+        for (int x = x0; x < x1; ++x, zp += zbytes, z += step.a[A_Z])
+            depth_stencil(f, r, zp, static_cast<uint32_t>(std::clamp<int64_t>(z >> 16, 0, zlimit)));
         return;
     }
 
@@ -415,6 +425,7 @@ bool linear_for(const Raster& r, const RasterVertex& a, const RasterVertex& b,
 
 // Feature sets with their own instantiation.
 constexpr uint32_t k_character = F_TEX | F_TEXPOW2 | F_GOURAUD | F_ZTEST | F_ZWRITE | F_DEPTH;
+constexpr uint32_t k_flat_character = k_character & ~F_GOURAUD;
 constexpr uint32_t k_special[] = {
     k_character | F_FOG,
     k_character | F_FOG | F_DEPTH32,
@@ -425,6 +436,21 @@ constexpr uint32_t k_special[] = {
     F_BLEND_ALPHA | F_ALPHA,                                   // a blended full-screen quad
     F_BLEND_ALPHA | F_ALPHA | F_STENCIL | F_DEPTH | F_DEPTH32, // the shadow darkening pass
     F_BLEND_ALPHA | F_ALPHA | F_TARGET16,
+    // Shadow volumes counted into the stencil, and the characters that clear it where drawn.
+    F_NOCOLOUR | F_ZTEST | F_STENCIL | F_DEPTH | F_DEPTH32,
+    k_character | F_STENCIL | F_DEPTH32,
+    k_character | F_FOG | F_STENCIL | F_DEPTH32,
+    // Triangles of one colour (parts lit evenly, or unlit).
+    k_flat_character,
+    k_flat_character | F_FOG,
+    k_flat_character | F_DEPTH32,
+    k_flat_character | F_FOG | F_DEPTH32,
+    k_flat_character | F_STENCIL | F_DEPTH32,
+    k_flat_character | F_FOG | F_STENCIL | F_DEPTH32,
+    // Blob shadows: the texture multiplied into the floor, depth tested but not written.
+    F_TEX | F_TEXPOW2 | F_ZTEST | F_BLEND | F_DEPTH,
+    F_TEX | F_TEXPOW2 | F_ZTEST | F_BLEND | F_DEPTH | F_DEPTH32,
+    F_TEX | F_TEXPOW2 | F_ZTEST | F_BLEND | F_DEPTH | F_TARGET16,
 };
 
 template <size_t... I>
