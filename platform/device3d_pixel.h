@@ -21,25 +21,26 @@
 namespace raster {
 
 // Feature bits of a triangle function.
-constexpr uint32_t F_TEX = 1u << 0;          // sample the texture
-constexpr uint32_t F_PERSP = 1u << 1;        // texture coordinates divided by the reciprocal w
-constexpr uint32_t F_GOURAUD = 1u << 2;      // colours vary over the triangle
-constexpr uint32_t F_SPEC = 1u << 3;         // add the specular colour
-constexpr uint32_t F_FOG = 1u << 4;          // blend towards the fog colour by the specular alpha
-constexpr uint32_t F_ZTEST = 1u << 5;        // compare with the depth surface
-constexpr uint32_t F_ZWRITE = 1u << 6;       // write the depth surface
-constexpr uint32_t F_ATEST = 1u << 7;        // alpha test
-constexpr uint32_t F_STENCIL = 1u << 8;      // stencil test and operations
-constexpr uint32_t F_BLEND = 1u << 9;        // alpha blending with any factors
-constexpr uint32_t F_BLEND_ALPHA = 1u << 10; // alpha blending, source alpha / inverse
-constexpr uint32_t F_TARGET16 = 1u << 11;    // the target is 5-6-5
-constexpr uint32_t F_TARGET15 = 1u << 12;    // the target is 5-5-5
-constexpr uint32_t F_DEPTH32 = 1u << 13;     // 24 depth + 8 stencil bits (else 16 depth bits)
-constexpr uint32_t F_DEPTH = 1u << 14;       // depth surface in use (test, write or stencil)
-constexpr uint32_t F_ALPHA = 1u << 15;       // the alpha is used (alpha test or a blend factor)
-constexpr uint32_t F_TEXPOW2 = 1u << 16;     // texture sides are powers of two: wrap by masking
-constexpr uint32_t F_NOCOLOUR = 1u << 17;    // blending leaves the target as it is (zero, one)
-constexpr uint32_t k_dynamic = 1u << 31;     // the features are read at run time
+constexpr uint32_t F_TEX = 1u << 0;           // sample the texture
+constexpr uint32_t F_PERSP = 1u << 1;         // texture coordinates divided by the reciprocal w
+constexpr uint32_t F_GOURAUD = 1u << 2;       // colours vary over the triangle
+constexpr uint32_t F_SPEC = 1u << 3;          // add the specular colour
+constexpr uint32_t F_FOG = 1u << 4;           // blend towards the fog colour by the specular alpha
+constexpr uint32_t F_ZTEST = 1u << 5;         // compare with the depth surface
+constexpr uint32_t F_ZWRITE = 1u << 6;        // write the depth surface
+constexpr uint32_t F_ATEST = 1u << 7;         // alpha test
+constexpr uint32_t F_STENCIL = 1u << 8;       // stencil test and operations
+constexpr uint32_t F_BLEND = 1u << 9;         // alpha blending with any factors
+constexpr uint32_t F_BLEND_ALPHA = 1u << 10;  // alpha blending, source alpha / inverse
+constexpr uint32_t F_TARGET16 = 1u << 11;     // the target is 5-6-5
+constexpr uint32_t F_TARGET15 = 1u << 12;     // the target is 5-5-5
+constexpr uint32_t F_DEPTH32 = 1u << 13;      // 24 depth + 8 stencil bits (else 16 depth bits)
+constexpr uint32_t F_DEPTH = 1u << 14;        // depth surface in use (test, write or stencil)
+constexpr uint32_t F_ALPHA = 1u << 15;        // the alpha is used (alpha test or a blend factor)
+constexpr uint32_t F_TEXPOW2 = 1u << 16;      // texture sides are powers of two: wrap by masking
+constexpr uint32_t F_NOCOLOUR = 1u << 17;     // blending leaves the target as it is (zero, one)
+constexpr uint32_t F_BLEND_DARKEN = 1u << 18; // blending (zero, inverse source colour)
+constexpr uint32_t k_dynamic = 1u << 31;      // the features are read at run time
 
 // Interpolated attributes, stepped in fixed point with 16 fraction bits.
 enum Attr {

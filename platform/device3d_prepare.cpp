@@ -87,6 +87,11 @@ void prepare_blend(const RenderStates& s, Raster& r) {
         r.features |= F_NOCOLOUR;
         return;
     }
+    // Blob shadows darken the floor by their picture: the target times the inverse colour.
+    if (s.src_blend == BLEND_ZERO && s.dest_blend == BLEND_INVSRCCOLOR) {
+        r.features |= F_BLEND_DARKEN;
+        return;
+    }
     const bool by_alpha = s.src_blend == BLEND_SRCALPHA && s.dest_blend == BLEND_INVSRCALPHA;
     r.features |= by_alpha ? F_BLEND_ALPHA : F_BLEND;
     if (factor_reads_src_alpha(s.src_blend) || factor_reads_src_alpha(s.dest_blend))

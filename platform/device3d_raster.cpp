@@ -199,9 +199,13 @@ VANTOR_ALWAYS_INLINE void shade_run(const Raster& r, uint32_t features, bool lin
             continue;
         if ((f & F_DEPTH) && !early_depth && !depth_stencil(f, r, zp, zv)) continue;
 
-        if (f & (F_BLEND | F_BLEND_ALPHA)) {
+        if (f & (F_BLEND | F_BLEND_ALPHA | F_BLEND_DARKEN)) {
             const Rgba dst = read_target(f, cp);
-            if (f & F_BLEND_ALPHA) {
+            if (f & F_BLEND_DARKEN) {
+                px.r = div255(dst.r * (255 - px.r));
+                px.g = div255(dst.g * (255 - px.g));
+                px.b = div255(dst.b * (255 - px.b));
+            } else if (f & F_BLEND_ALPHA) {
                 px.r = div255(px.r * px.a + dst.r * (255 - px.a));
                 px.g = div255(px.g * px.a + dst.g * (255 - px.a));
                 px.b = div255(px.b * px.a + dst.b * (255 - px.a));
@@ -448,9 +452,9 @@ constexpr uint32_t k_special[] = {
     k_flat_character | F_STENCIL | F_DEPTH32,
     k_flat_character | F_FOG | F_STENCIL | F_DEPTH32,
     // Blob shadows: the texture multiplied into the floor, depth tested but not written.
-    F_TEX | F_TEXPOW2 | F_ZTEST | F_BLEND | F_DEPTH,
-    F_TEX | F_TEXPOW2 | F_ZTEST | F_BLEND | F_DEPTH | F_DEPTH32,
-    F_TEX | F_TEXPOW2 | F_ZTEST | F_BLEND | F_DEPTH | F_TARGET16,
+    F_TEX | F_TEXPOW2 | F_ZTEST | F_BLEND_DARKEN | F_DEPTH,
+    F_TEX | F_TEXPOW2 | F_ZTEST | F_BLEND_DARKEN | F_DEPTH | F_DEPTH32,
+    F_TEX | F_TEXPOW2 | F_ZTEST | F_BLEND_DARKEN | F_DEPTH | F_TARGET16,
 };
 
 template <size_t... I>
