@@ -13,56 +13,61 @@ struct Rgb {
     int b = 0, g = 0, r = 0;
 };
 
-// Pixels of the work surface, expanded to 8 bits a channel and packed back.
-struct PixelAccess {
+// Pixels of the work surface, expanded to 8 bits a channel and packed back. The pixel depth is
+// a template argument: smoothing touches every pixel of every character, and a test per pixel
+// would cost as much as the work.
+template <int Bpp> struct PixelAccess {
     uint8_t* bits;
     int pitch;
-    int bpp;
 
     uint32_t raw(int x, int y) const {
         const uint8_t* row = bits + static_cast<size_t>(y) * static_cast<size_t>(pitch);
-        if (bpp == 32) {
+        if constexpr (Bpp == 32) {
             uint32_t v;
             std::memcpy(&v, row + x * 4, 4);
             return v & 0x00FFFFFFu;
+        } else {
+            uint16_t v;
+            std::memcpy(&v, row + x * 2, 2);
+            return v;
         }
-        uint16_t v;
-        std::memcpy(&v, row + x * 2, 2);
-        return v;
     }
     Rgb get(int x, int y) const {
         const uint32_t v = raw(x, y);
-        if (bpp == 32) return {int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF)};
-        if (bpp == 16)
+        if constexpr (Bpp == 32)
+            return {int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF)};
+        else if constexpr (Bpp == 16)
             return {int(v & 0x1F) * 8, int((v >> 5) & 0x3F) * 4, int((v >> 11) & 0x1F) * 8};
-        return {int(v & 0x1F) * 8, int((v >> 5) & 0x1F) * 8, int((v >> 10) & 0x1F) * 8};
+        else
+            return {int(v & 0x1F) * 8, int((v >> 5) & 0x1F) * 8, int((v >> 10) & 0x1F) * 8};
     }
     void set(int x, int y, Rgb c) {
         c = {std::min(c.b, 255), std::min(c.g, 255), std::min(c.r, 255)};
         uint8_t* row = bits + static_cast<size_t>(y) * static_cast<size_t>(pitch);
-        if (bpp == 32) {
+        if constexpr (Bpp == 32) {
             const uint32_t v = uint32_t(c.b) | (uint32_t(c.g) << 8) | (uint32_t(c.r) << 16);
             std::memcpy(row + x * 4, &v, 4);
-            return;
+        } else {
+            uint16_t v;
+            if constexpr (Bpp == 16)
+                v = static_cast<uint16_t>((c.b >> 3) | ((c.g >> 2) << 5) | ((c.r >> 3) << 11));
+            else
+                v = static_cast<uint16_t>((c.b >> 3) | ((c.g >> 3) << 5) | ((c.r >> 3) << 10));
+            std::memcpy(row + x * 2, &v, 2);
         }
-        uint16_t v;
-        if (bpp == 16)
-            v = static_cast<uint16_t>((c.b >> 3) | ((c.g >> 2) << 5) | ((c.r >> 3) << 11));
-        else
-            v = static_cast<uint16_t>((c.b >> 3) | ((c.g >> 3) << 5) | ((c.r >> 3) << 10));
-        std::memcpy(row + x * 2, &v, 2);
     }
 };
 
-uint32_t reference_pixel(const SmoothReference& ref, int bpp, int x, int y) {
+template <int Bpp> uint32_t reference_pixel(const SmoothReference& ref, int x, int y) {
     const size_t i = static_cast<size_t>(y) * k_width + static_cast<size_t>(x);
-    if (bpp == 32) {
+    if constexpr (Bpp == 32) {
         if ((i + 1) * 4 > ref.picture32.size()) return 0xFFFFFFFFu;
         uint32_t v;
         std::memcpy(&v, ref.picture32.data() + i * 4, 4);
         return v & 0x00FFFFFFu;
+    } else {
+        return i < ref.picture16.size() ? ref.picture16[i] : 0xFFFFFFFFu;
     }
-    return i < ref.picture16.size() ? ref.picture16[i] : 0xFFFFFFFFu;
 }
 
 Rgb average4(Rgb a, Rgb b, Rgb c, Rgb d) {
@@ -73,10 +78,10 @@ int channel_sum(Rgb c) {
     return c.b + c.g + c.r;
 }
 
-void smooth_interior(PixelAccess& p, int x, int y, int32_t smoothing) {
-    const Rgb here = p.get(x, y);
+template <int Bpp> void smooth_interior(PixelAccess<Bpp>& p, int x, int y, int32_t smoothing) {
     if (smoothing == 3) return;
-    if (p.bpp == 32 && smoothing == 1) {
+    const Rgb here = p.get(x, y);
+    if (Bpp == 32 && smoothing == 1) {
         const Rgb right = p.get(x + 1, y);
         if (std::abs(channel_sum(here) - channel_sum(right)) >= 128)
             p.set(x, y, average4(here, right, p.get(x + 1, y + 1), p.get(x, y + 1)));
@@ -91,12 +96,14 @@ void smooth_interior(PixelAccess& p, int x, int y, int32_t smoothing) {
     }
 }
 
-void smooth_rect(PixelAccess& p, const SmoothReference& ref, const SmoothRect& e, int w, int h,
-                 int32_t smoothing) {
+template <int Bpp>
+void smooth_rect(uint8_t* bits, int pitch, const SmoothReference& ref, const SmoothRect& e, int w,
+                 int h, int32_t smoothing) {
+    PixelAccess<Bpp> p{bits, pitch};
     for (int y = e.top + 1; y <= e.top + h; ++y) {
         bool in_run = false;
         for (int x = e.left + 1; x <= e.left + w; ++x) {
-            const bool same = p.raw(x, y) == reference_pixel(ref, p.bpp, x, y);
+            const bool same = p.raw(x, y) == reference_pixel<Bpp>(ref, x, y);
             if (!in_run) {
                 if (same) continue;
                 p.set(x, y,
@@ -142,8 +149,12 @@ void smooth_outlines(SmoothList& list, int32_t smoothing, int display_bpp, Surfa
         if (surface_copy(work, e.left, e.top, back_buffer, &r, false) != Result::ok) continue;
         LockedRect lock;
         if (surface_lock(work, lock) != Result::ok) continue;
-        PixelAccess p{lock.bits, lock.pitch, display_bpp};
-        smooth_rect(p, reference, e, w, h, smoothing);
+        if (display_bpp == 32)
+            smooth_rect<32>(lock.bits, lock.pitch, reference, e, w, h, smoothing);
+        else if (display_bpp == 16)
+            smooth_rect<16>(lock.bits, lock.pitch, reference, e, w, h, smoothing);
+        else
+            smooth_rect<15>(lock.bits, lock.pitch, reference, e, w, h, smoothing);
         surface_unlock(work);
         surface_copy(back_buffer, e.left, e.top, work, &r, false);
     }
