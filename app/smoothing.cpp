@@ -41,6 +41,10 @@ template <int Bpp> struct PixelAccess {
         else
             return {int(v & 0x1F) * 8, int((v >> 5) & 0x1F) * 8, int((v >> 10) & 0x1F) * 8};
     }
+    // A 32-bit pixel word as it is stored (the unused top byte 0).
+    void put(int x, int y, uint32_t v) {
+        std::memcpy(bits + static_cast<size_t>(y) * static_cast<size_t>(pitch) + x * 4, &v, 4);
+    }
     void set(int x, int y, Rgb c) {
         c = {std::min(c.b, 255), std::min(c.g, 255), std::min(c.r, 255)};
         uint8_t* row = bits + static_cast<size_t>(y) * static_cast<size_t>(pitch);
@@ -78,8 +82,30 @@ int channel_sum(Rgb c) {
     return c.b + c.g + c.r;
 }
 
+// The same averages on whole 32-bit pixels, red and blue in one word's lanes and green in
+// another: each lane has room for the sums, so the results are those of the channel arithmetic.
+uint32_t average4_32(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+    const uint32_t rb = (a & 0xFF00FF) + (b & 0xFF00FF) + (c & 0xFF00FF) + (d & 0xFF00FF);
+    const uint32_t g = (a & 0xFF00) + (b & 0xFF00) + (c & 0xFF00) + (d & 0xFF00);
+    return ((rb >> 2) & 0xFF00FF) | ((g >> 2) & 0xFF00);
+}
+
+uint32_t blur5_32(uint32_t here, uint32_t l, uint32_t r, uint32_t a, uint32_t b) {
+    const uint32_t rb =
+        4 * (here & 0xFF00FF) + (l & 0xFF00FF) + (r & 0xFF00FF) + (a & 0xFF00FF) + (b & 0xFF00FF);
+    const uint32_t g =
+        4 * (here & 0xFF00) + (l & 0xFF00) + (r & 0xFF00) + (a & 0xFF00) + (b & 0xFF00);
+    return ((rb >> 3) & 0xFF00FF) | ((g >> 3) & 0xFF00);
+}
+
 template <int Bpp> void smooth_interior(PixelAccess<Bpp>& p, int x, int y, int32_t smoothing) {
     if (smoothing == 3) return;
+    if (Bpp == 32 && smoothing == 2) {
+        p.put(x, y,
+              blur5_32(p.raw(x, y), p.raw(x - 1, y), p.raw(x + 1, y), p.raw(x, y - 1),
+                       p.raw(x, y + 1)));
+        return;
+    }
     const Rgb here = p.get(x, y);
     if (Bpp == 32 && smoothing == 1) {
         const Rgb right = p.get(x + 1, y);
@@ -96,6 +122,16 @@ template <int Bpp> void smooth_interior(PixelAccess<Bpp>& p, int x, int y, int32
     }
 }
 
+// Where a character's outline crosses a row: pixel `at` becomes the mean of the 2x2 block at
+// (x - 1, y).
+template <int Bpp> void edge_average(PixelAccess<Bpp>& p, int x, int y, int at) {
+    if constexpr (Bpp == 32)
+        p.put(at, y,
+              average4_32(p.raw(x, y), p.raw(x - 1, y), p.raw(x - 1, y + 1), p.raw(x, y + 1)));
+    else
+        p.set(at, y, average4(p.get(x, y), p.get(x - 1, y), p.get(x - 1, y + 1), p.get(x, y + 1)));
+}
+
 template <int Bpp>
 void smooth_rect(uint8_t* bits, int pitch, const SmoothReference& ref, const SmoothRect& e, int w,
                  int h, int32_t smoothing) {
@@ -106,12 +142,10 @@ void smooth_rect(uint8_t* bits, int pitch, const SmoothReference& ref, const Smo
             const bool same = p.raw(x, y) == reference_pixel<Bpp>(ref, x, y);
             if (!in_run) {
                 if (same) continue;
-                p.set(x, y,
-                      average4(p.get(x, y), p.get(x - 1, y), p.get(x - 1, y + 1), p.get(x, y + 1)));
+                edge_average(p, x, y, x);
                 in_run = true;
             } else if (same) {
-                p.set(x - 1, y,
-                      average4(p.get(x, y), p.get(x - 1, y), p.get(x - 1, y + 1), p.get(x, y + 1)));
+                edge_average(p, x, y, x - 1);
                 in_run = false;
             } else {
                 smooth_interior(p, x, y, smoothing);

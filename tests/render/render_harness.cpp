@@ -156,15 +156,15 @@ void RenderHarness::begin_pass() {
     // The picture in the display format, and the scene depth for the device.
     LockedRect lock;
     surface_lock(*back_buffer, lock);
-    for (int y = 0; y < 480; ++y)
-        for (int x = 0; x < 640; ++x) {
-            const size_t i = size_t(y) * 640 + size_t(x);
-            if (options.bpp == 32)
-                std::memcpy(lock.bits + y * lock.pitch + x * 4,
-                            scene.scene_picture_work.data() + i * 4, 4);
-            else
-                std::memcpy(lock.bits + y * lock.pitch + x * 2, &scene.scene_picture_16[i], 2);
-        }
+    // Row by row, as the game's picture copy does.
+    for (int y = 0; y < 480; ++y) {
+        const size_t i = size_t(y) * 640;
+        if (options.bpp == 32)
+            std::memcpy(lock.bits + y * lock.pitch, scene.scene_picture_work.data() + i * 4,
+                        640 * 4);
+        else
+            std::memcpy(lock.bits + y * lock.pitch, &scene.scene_picture_16[i], 640 * 2);
+    }
     surface_unlock(*back_buffer);
     if (device != nullptr)
         write_depth_surface(*depth, scene.scene_depth16, options.stencil ? 32 : 16,
