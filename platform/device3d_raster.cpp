@@ -199,6 +199,8 @@ VANTOR_ALWAYS_INLINE void shade_run(const Raster& r, uint32_t features, bool lin
             continue;
         if ((f & F_DEPTH) && !early_depth && !depth_stencil(f, r, zp, zv)) continue;
 
+        // A black texel of a darkening blend leaves the target exactly as it is.
+        if ((f & F_BLEND_DARKEN) && (px.r | px.g | px.b) == 0) continue;
         if (f & (F_BLEND | F_BLEND_ALPHA | F_BLEND_DARKEN)) {
             const Rgba dst = read_target(f, cp);
             if (f & F_BLEND_DARKEN) {
