@@ -24,7 +24,7 @@ constexpr int32_t k_came_back_from_the_hut = 1; // Flags bit: enter from scene 3
 constexpr WalkExit k_exits[] = {{273, 116, 350, 185, 3, 302, 199},
                                 {0, 117, 86, 212, 5, 15, 238},
                                 {464, 340, 640, 480, 6, 440, 420}};
-// Only the exits are the shared shape's; the clearing loads its own assets.
+// Only the exits and the pass are the shared shape's; the clearing loads its own assets.
 constexpr SimpleScene k_clearing = {0, nullptr, nullptr, nullptr, 0, k_exits, {}, 0, {}};
 
 void place_hero_by_entry(Game& game) {
@@ -98,13 +98,10 @@ void load_assets(Game& game) {
 }
 
 void setup_characters(Game& game) {
-    const bool hw = game.config.hardware_acceleration != 0;
-    auto& actors = game.actors.actors;
-    const int hero = game.story.hero;
-    load_character(actors[k_hero], hero == 1 ? "models/brask.ani" : "models/tovi.ani", 2, hw);
-    setup_hero_by_selector(actors[k_hero], hero);
-    load_character(actors[k_boar], "models/boar.ani", 8, hw);
-    setup_boar(actors[k_boar]).material_base = 14;
+    setup_hero_alone(game);
+    Actor& boar = game.actors.actors[k_boar];
+    load_character(boar, "models/boar.ani", 8, game.config.hardware_acceleration != 0);
+    setup_boar(boar).material_base = 14;
 }
 
 float random_unit(Game& game) {
@@ -125,12 +122,8 @@ void run_logic(Game& game) {
     update_and_draw(game, game.actors.actors[k_boar]);
     if (game.config.sound_enabled && random_unit(game) < 0.002f)
         play_sound(game.sound, k_bird_slot, k_bird_volume, 0, 0);
-    game.cursor.cursor_kind = 0;
-    hit_test(game);
-    leave_by_exit_on_arrival(game, k_clearing);
-    if (click_pending(game)) handle_simple_click(game, k_clearing);
-    update_and_draw(game, game.actors.actors[k_hero]);
-    record_mouse_world(game);
+    // Then the clearing plays like the small scenes around it.
+    run_simple_scene(game, k_clearing);
 }
 
 } // namespace
