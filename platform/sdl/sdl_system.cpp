@@ -2,6 +2,7 @@
 // the 640x480 frame scaled to the screen (4:3 kept, black bars), Alt+Enter for a window.
 #include <SDL.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
@@ -66,11 +67,21 @@ void lose_mouse() {
     SDL_SetRelativeMouseMode(SDL_FALSE);
 }
 
+// The window for windowed play: the largest whole multiple of 640x480 that fits the desktop's
+// usable area (at least 640x480), centred on it.
+void size_window_to_desktop(SDL_Window* window) {
+    SDL_Rect usable{0, 0, 1280, 960};
+    SDL_GetDisplayUsableBounds(std::max(SDL_GetWindowDisplayIndex(window), 0), &usable);
+    const int scale = std::max(1, std::min(usable.w / 640, usable.h / 480));
+    SDL_SetWindowSize(window, 640 * scale, 480 * scale);
+    SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+}
+
 void toggle_fullscreen() {
     SdlState& s = sdl_state();
     s.fullscreen = !s.fullscreen;
     SDL_SetWindowFullscreen(s.window, s.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-    if (!s.fullscreen) SDL_SetWindowSize(s.window, 1280, 960);
+    if (!s.fullscreen) size_window_to_desktop(s.window);
 }
 
 void post_text(const char* utf8) {
