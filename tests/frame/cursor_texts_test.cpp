@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "app/cursor.h"
@@ -7,6 +10,7 @@
 #include "app/word_wrap.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/text.h"
+#include "resources/text_table.h"
 
 namespace {
 
@@ -145,6 +149,63 @@ TEST(Subtitles, SwitchedOffNothingIsDrawnButTheLineStillEnds) {
         else
             EXPECT_EQ(drawn, 0);
     }
+}
+
+} // namespace
+
+namespace {
+
+// The rows of the screen in which any pixel is lit.
+std::vector<int> lit_rows(const Screen& s) {
+    std::vector<int> rows;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x)
+            if (s.lit(x, y)) {
+                rows.push_back(y);
+                break;
+            }
+    return rows;
+}
+
+TEST(ExitCaption, StaysBesideTheCursorAndMovesUpNearTheBottom) {
+    char dir[] = "/tmp/vantor_caption_XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    ASSERT_EQ(chdir(dir), 0);
+    std::filesystem::create_directories("data");
+    const std::vector<std::pair<int, std::u16string>> zones = {{3, u"Hut"}};
+    const auto table = encode_text_table(zones);
+    std::ofstream("data/zones.txt", std::ios::binary)
+        .write(reinterpret_cast<const char*>(table.data()), std::streamsize(table.size()));
+
+    struct Case {
+        int mouse_y;
+        int first_line_top; // the line's cell starts here: y0 + 16
+    } cases[] = {
+        {200, 216}, // below the cursor
+        {470, 460}, // 16 + 470 + 20 > 480: moved up so the one line starts at 460
+    };
+    for (const Case& c : cases) {
+        Screen s;
+        Game& g = *s.game;
+        g.app.ui_font = font_open("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 18);
+        ASSERT_NE(g.app.ui_font, nullptr);
+        g.records.exits[0] = {4, 0, 0, 640, 480, 1, 4, 3};
+        g.cursor.cursor_kind = 4;
+        g.cursor.hover_exit = 0;
+        g.input.mouse_x = 630; // the text is kept on the screen
+        g.input.mouse_y = c.mouse_y;
+        draw_texts(g);
+        const std::vector<int> rows = lit_rows(s);
+        ASSERT_FALSE(rows.empty()) << c.mouse_y;
+        EXPECT_GE(rows.front(), c.first_line_top) << c.mouse_y;
+        EXPECT_LT(rows.back(), c.first_line_top + 18) << c.mouse_y;
+        int right = 0;
+        for (int y : rows)
+            for (int x = 0; x < 640; ++x)
+                if (s.lit(x, y)) right = std::max(right, x);
+        EXPECT_GT(right, 620) << "kept whole at the right edge, not cut or wrapped";
+    }
+    std::filesystem::remove_all(dir);
 }
 
 } // namespace
