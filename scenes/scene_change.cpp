@@ -103,6 +103,9 @@ void unload_scene(Game& game) {
     game.lighting.light_table = {};
     game.draw.shadows.shadow_light_count = 1;
     game.draw.shadows.shadow_extrusion = 0.25f;
+    // The slots start afresh, their sound events too: a scene's character must not play the
+    // sounds of whoever held its slot in the previous scene.
+    actors_release_all(actors);
     for (Actor& a : actors.actors) actor_reset(a);
 
     game.toolbar.held_tool_picture.reset();

@@ -102,6 +102,7 @@ TEST(SceneChange, UnloadClearsTheSceneAndKeepsTheStory) {
     game->actors.actors[2].walk_speed = 0.25f;
     game->actors.collision_table[0].in_use = 1;
     game->actors.stair_table[0].in_use = 1;
+    game->actors.anim_sound_events[2][0] = {12, 6};
     game->draw.fog_volumes[0].in_use = 1;
     game->draw.shadows.shadow_extrusion = 0.1f;
     game->draw.shadows.shadow_light_count = 3;
@@ -122,6 +123,7 @@ TEST(SceneChange, UnloadClearsTheSceneAndKeepsTheStory) {
     EXPECT_EQ(game->actors.actors[2].walk_speed, 0.0f);
     EXPECT_EQ(game->actors.collision_table[0].in_use, 0);
     EXPECT_EQ(game->actors.stair_table[0].in_use, 0);
+    EXPECT_EQ(game->actors.anim_sound_events[2][0].sound, -1);
     EXPECT_EQ(game->draw.fog_volumes[0].in_use, 0);
     EXPECT_EQ(game->draw.shadows.shadow_extrusion, 0.25f);
     EXPECT_EQ(game->draw.shadows.shadow_light_count, 1);
