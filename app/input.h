@@ -9,9 +9,7 @@ struct Game;
 struct InputState {
     int32_t mouse_x = 0, mouse_y = 0; // kept within 2..637 and 2..477
     uint8_t mouse_buttons[4] = {};    // bit 7 set = down; 0 left, 1 right
-    int LeftKey = 0;                  // left-click latch of the game and menu steps
-    int right_latch = 0;
-    int skip_requested = 0; // Space (or Escape during a video): skip the video
+    int skip_requested = 0;           // Space (or Escape during a video): skip the video
     bool mouse_device = false;
 };
 

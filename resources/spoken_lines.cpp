@@ -38,7 +38,7 @@ void show_subtitle(Game& game, const std::u16string& text) {
     TextState& t = game.text;
     t.subtitle_length = static_cast<int32_t>(copy_with_line_end(text, t.subtitle_text));
     t.speech_countdown = std::max(t.subtitle_length, 50);
-    game.input.LeftKey = 1;
+    game.frame.LeftKey = 1;
 }
 
 std::string numbered(const char* format, int n) {
@@ -92,7 +92,7 @@ void say_refusal(Game& game, int n) {
     if (const auto text = find_table_line(units, n))
         show_subtitle(game, *text);
     else
-        game.input.LeftKey = 1;
+        game.frame.LeftKey = 1;
 }
 
 void say_random_line(Game& game, int base, int span) {

@@ -108,16 +108,16 @@ TEST(SpokenLines, LinesBecomeSubtitlesWithTheirCountdown) {
     EXPECT_EQ(t.subtitle_text[13], u'\n');
     EXPECT_EQ(t.subtitle_text[14], 0);
     EXPECT_EQ(t.speech_countdown, 50);
-    EXPECT_EQ(game->input.LeftKey, 1);
+    EXPECT_EQ(game->frame.LeftKey, 1);
 
     say_line(*game, 13);
     EXPECT_EQ(t.speech_countdown, 81);
 
     // A missing line leaves the subtitle as it was.
-    game->input.LeftKey = 0;
+    game->frame.LeftKey = 0;
     say_line(*game, 14);
     EXPECT_EQ(t.subtitle_length, 81);
-    EXPECT_EQ(game->input.LeftKey, 0);
+    EXPECT_EQ(game->frame.LeftKey, 0);
 
     game->story.hero = 1;
     say_line(*game, 12);
@@ -136,15 +136,15 @@ TEST(SpokenLines, RefusalsSetTheLatchEvenWithoutALine) {
     auto game = std::make_unique<Game>();
     say_refusal(*game, 4);
     EXPECT_EQ(game->text.subtitle_length, 4);
-    game->input.LeftKey = 0;
+    game->frame.LeftKey = 0;
     say_refusal(*game, 5);
-    EXPECT_EQ(game->input.LeftKey, 1);
+    EXPECT_EQ(game->frame.LeftKey, 1);
     EXPECT_EQ(game->text.subtitle_length, 4);
     // Without the table nothing happens at all.
-    game->input.LeftKey = 0;
+    game->frame.LeftKey = 0;
     game->story.hero = 1;
     say_refusal(*game, 4);
-    EXPECT_EQ(game->input.LeftKey, 0);
+    EXPECT_EQ(game->frame.LeftKey, 0);
 }
 
 TEST(SpokenLines, RandomLinesNeverRepeatTheLastOne) {
