@@ -4,6 +4,7 @@
 
 #include "app/game.h"
 #include "resources/material.h"
+#include "scenes/scene_assets.h"
 
 namespace {
 
@@ -19,16 +20,9 @@ constexpr const char* k_shadow_texture = "textures/shade.bmp";
 // The heroes' textures and their texture numbers (the heroes' material bases).
 struct HeroTexture {
     int number;
-    const char* device_path;
-    const char* software_path;
+    const char* name;
 };
-constexpr HeroTexture k_hero_textures[] = {
-    {3, "textures/128x128/brask.bmp", "textures/brask.bmp"},
-    {0, "textures/128x128/tovi.bmp", "textures/tovi.bmp"},
-};
-
-// Characters cull the faces wound clockwise on the screen, which their models turn inwards.
-constexpr int32_t k_character_cull = 1;
+constexpr HeroTexture k_hero_textures[] = {{3, "brask"}, {0, "tovi"}};
 
 bool hardware(const Game& game) {
     return game.config.hardware_acceleration && game.display.device;
@@ -47,7 +41,7 @@ void load_interface_pictures(Game& game) {
         load_picture_surface(dev, ui.cursor[size_t(k)], k_cursor_paths[k]);
 }
 
-// The effect and hero textures on the 3D device. Named textures keep their pictures, so making
+// The effect textures on the 3D device. Named textures keep their pictures, so making
 // them again after a loss reads no file.
 void make_device_textures(Game& game) {
     Device3D* device = game.display.device.get();
@@ -56,15 +50,13 @@ void make_device_textures(Game& game) {
         restore_named_texture(game.textures, name, device);
     }
     game.draw.shadows.blob_texture = get_named_texture(game.textures, k_shadow_texture);
-    for (const HeroTexture& t : k_hero_textures) {
-        load_texture_file(game.textures, device, t.device_path, t.number);
-        game.materials.materials[size_t(t.number)].cull_mode = k_character_cull;
-    }
 }
 
-void load_software_textures(Game& game) {
-    for (const HeroTexture& t : k_hero_textures)
-        load_software_texture(game.materials, t.number, t.software_path, k_character_cull);
+void load_hero_textures(Game& game) {
+    for (const HeroTexture& t : k_hero_textures) load_scene_texture(game, t.number, t.name);
+}
+
+void load_software_shadow(Game& game) {
     if (load_palette_texture(game.ui.shadow_picture, k_shadow_texture))
         game.draw.shadows.blob_soft_texture = &game.ui.shadow_picture;
 }
@@ -90,21 +82,17 @@ void load_interface_assets(Game& game) {
     if (hw)
         make_device_textures(game);
     else
-        load_software_textures(game);
+        load_software_shadow(game);
+    load_hero_textures(game);
 }
 
 void reload_interface_assets(Game& game) {
     reload_held_tool(game);
     load_interface_pictures(game);
     if (!hardware(game)) return;
-    for (const char* name : k_effect_textures) {
-        destroy_named_texture(game.textures, name);
-        create_named_texture(game.textures, name, 0, 0);
-        restore_named_texture(game.textures, name, game.display.device.get());
-    }
-    game.draw.shadows.blob_texture = get_named_texture(game.textures, k_shadow_texture);
-    for (const HeroTexture& t : k_hero_textures)
-        load_texture_file(game.textures, game.display.device.get(), t.device_path, t.number);
+    for (const char* name : k_effect_textures) destroy_named_texture(game.textures, name);
+    make_device_textures(game);
+    load_hero_textures(game);
     set_fixed_render_states(game.display);
     create_vertex_buffers(game.display);
 }
