@@ -38,7 +38,11 @@ constexpr uint32_t F_DEPTH32 = 1u << 13;     // 24 depth + 8 stencil bits (else 
 constexpr uint32_t F_DEPTH = 1u << 14;       // depth surface in use (test, write or stencil)
 constexpr uint32_t F_ALPHA = 1u << 15;       // the alpha is used (alpha test or a blend factor)
 constexpr uint32_t F_TEXPOW2 = 1u << 16;     // texture sides are powers of two: wrap by masking
-constexpr uint32_t k_dynamic = 1u << 31;     // the features are read at run time
+constexpr uint32_t F_MODULATE = 1u << 17;    // the colour stage is texture times diffuse
+constexpr uint32_t F_SELECT_TEX = 1u << 18;  // the colour stage is the texture alone
+constexpr uint32_t F_BLEND_DARKEN = 1u
+                                    << 19; // blending by ZERO, INVSRCCOLOR: target times 1 - source
+constexpr uint32_t k_dynamic = 1u << 31;   // the features are read at run time
 
 // Interpolated attributes, stepped in fixed point with 16 fraction bits.
 enum Attr {
@@ -93,6 +97,8 @@ inline uint32_t lerp_argb(uint32_t a, uint32_t b, uint32_t f) {
 }
 
 inline bool compare(uint32_t func, uint32_t a, uint32_t b) {
+    // The game's depth test, asked for every pixel: a predictable branch beats the table jump.
+    if (func == CMP_LESSEQUAL) return a <= b;
     switch (func) {
     case CMP_NEVER:
         return false;
@@ -303,5 +309,7 @@ VANTOR_ALWAYS_INLINE Rgba stage_result(uint8_t op, uint8_t arg1, uint8_t arg2, c
 
 // The triangle function specialised for a set of features, or the general one.
 TriangleFn triangle_function(uint32_t features);
+// The one that reads the features at run time: the reference the specialised ones must match.
+TriangleFn generic_triangle_function();
 
 } // namespace raster

@@ -20,6 +20,7 @@
 // fixed point from pixel to pixel and from row to row.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <utility>
 
@@ -173,7 +174,10 @@ VANTOR_ALWAYS_INLINE void shade_run(const Raster& r, uint32_t features, bool lin
         if (f & F_TEX)
             texel = unpack_argb((f & F_TEXPOW2) ? sample<true>(r, linear, tu, tv)
                                                 : sample<false>(r, linear, tu, tv));
-        Rgba px = stage_result(r.colour_op, r.colour_arg1, r.colour_arg2, dif, texel);
+        Rgba px = (f & F_MODULATE) ? modulate(texel, dif)
+                  : (f & F_SELECT_TEX)
+                      ? texel
+                      : stage_result(r.colour_op, r.colour_arg1, r.colour_arg2, dif, texel);
         if (f & F_ALPHA) px.a = stage_result(r.alpha_op, r.alpha_arg1, r.alpha_arg2, dif, texel).a;
         if (f & F_SPEC) {
             px.r = std::min(px.r + specular.r, 255);
@@ -189,9 +193,13 @@ VANTOR_ALWAYS_INLINE void shade_run(const Raster& r, uint32_t features, bool lin
             continue;
         if ((f & F_DEPTH) && !early_depth && !depth_stencil(f, r, zp, zv)) continue;
 
-        if (f & (F_BLEND | F_BLEND_ALPHA)) {
+        if (f & (F_BLEND | F_BLEND_ALPHA | F_BLEND_DARKEN)) {
             const Rgba dst = read_target(f, cp);
-            if (f & F_BLEND_ALPHA) {
+            if (f & F_BLEND_DARKEN) {
+                px.r = div255(dst.r * (255 - px.r));
+                px.g = div255(dst.g * (255 - px.g));
+                px.b = div255(dst.b * (255 - px.b));
+            } else if (f & F_BLEND_ALPHA) {
                 px.r = div255(px.r * px.a + dst.r * (255 - px.a));
                 px.g = div255(px.g * px.a + dst.g * (255 - px.a));
                 px.b = div255(px.b * px.a + dst.b * (255 - px.a));
@@ -413,19 +421,44 @@ bool linear_for(const Raster& r, const RasterVertex& a, const RasterVertex& b,
 // [SECTION] Which triangle function
 // ---------------------------------------------------------------------------------------------
 
-// Feature sets with their own instantiation.
-constexpr uint32_t k_character = F_TEX | F_TEXPOW2 | F_GOURAUD | F_ZTEST | F_ZWRITE | F_DEPTH;
-constexpr uint32_t k_special[] = {
-    k_character | F_FOG,
-    k_character | F_FOG | F_DEPTH32,
-    k_character,
-    k_character | F_DEPTH32,
-    k_character | F_FOG | F_TARGET16,
-    k_character | F_TARGET16,
-    F_BLEND_ALPHA | F_ALPHA,                                   // a blended full-screen quad
-    F_BLEND_ALPHA | F_ALPHA | F_STENCIL | F_DEPTH | F_DEPTH32, // the shadow darkening pass
-    F_BLEND_ALPHA | F_ALPHA | F_TARGET16,
+// Feature sets with their own instantiation: each family's base with every combination of its
+// options.
+struct Family {
+    uint32_t base, options;
 };
+constexpr Family k_families[] = {
+    // characters: lit, textured, against the depth picture
+    {F_TEX | F_TEXPOW2 | F_MODULATE | F_ZTEST | F_ZWRITE | F_DEPTH,
+     F_GOURAUD | F_PERSP | F_FOG | F_DEPTH32 | F_TARGET16},
+    // blob shadows
+    {F_TEX | F_TEXPOW2 | F_SELECT_TEX | F_BLEND_DARKEN | F_ZTEST | F_DEPTH,
+     F_PERSP | F_DEPTH32 | F_TARGET16},
+    // a blended full-screen quad, and the shadow darkening pass
+    {F_BLEND_ALPHA | F_ALPHA, F_TARGET16},
+    {F_BLEND_ALPHA | F_ALPHA | F_STENCIL | F_DEPTH | F_DEPTH32, F_TARGET16},
+};
+
+constexpr size_t special_count() {
+    size_t n = 0;
+    for (const Family& fam : k_families) n += size_t{1} << std::popcount(fam.options);
+    return n;
+}
+
+constexpr std::array<uint32_t, special_count()> special_sets() {
+    std::array<uint32_t, special_count()> out{};
+    size_t n = 0;
+    for (const Family& fam : k_families) {
+        // Every subset of the options, walked as the sub-masks of the option bits.
+        uint32_t sub = 0;
+        do {
+            out[n++] = fam.base | sub;
+            sub = (sub - fam.options) & fam.options;
+        } while (sub != 0);
+    }
+    return out;
+}
+
+constexpr auto k_special = special_sets();
 
 template <size_t... I>
 constexpr std::array<TriangleFn, sizeof...(I)> special_table(std::index_sequence<I...>) {
@@ -439,6 +472,10 @@ constexpr auto k_special_fns = special_table(std::make_index_sequence<std::size(
 TriangleFn raster::triangle_function(uint32_t features) {
     for (size_t i = 0; i < std::size(k_special); ++i)
         if (k_special[i] == features) return k_special_fns[i];
+    return generic_triangle_function();
+}
+
+TriangleFn raster::generic_triangle_function() {
     return &fill_triangle<k_dynamic>;
 }
 
