@@ -25,6 +25,7 @@
 #include <utility>
 
 #include "platform/device3d_pixel.h"
+#include "platform/device3d_sse2.h"
 
 using namespace raster;
 
@@ -46,13 +47,6 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // [SECTION] The pixel pipeline
 // ---------------------------------------------------------------------------------------------
-
-// Attributes at a pixel: fixed point with 16 fraction bits, and the perspective-correct texture
-// coordinates in floating point.
-struct Interp {
-    int64_t a[A_COUNT];
-    float p[P_COUNT];
-};
 
 constexpr uint32_t bit(int a) {
     return 1u << a;
@@ -94,10 +88,6 @@ VANTOR_ALWAYS_INLINE void for_attrs(uint32_t f, Fn&& fn) {
     }
 }
 
-inline int channel(int64_t v) {
-    return static_cast<int>(std::clamp<int64_t>(v >> 16, 0, 255));
-}
-
 // A run of pixels all in one colour blended over a 32-bit target by its alpha (the darkening
 // quad, the subtitle panel): two channels per multiply.
 void blend_constant_run(uint8_t* p, int n, const Rgba& c) {
@@ -116,8 +106,9 @@ void blend_constant_run(uint8_t* p, int n, const Rgba& c) {
 }
 
 // Pixels x0..x1-1 of row y, attributes starting at `start` and changing by `step` per pixel.
+// `lanes`: the colours fit the SSE2 pipeline's lanes, for the feature sets it handles.
 template <uint32_t F>
-VANTOR_ALWAYS_INLINE void shade_run(const Raster& r, uint32_t features, bool linear,
+VANTOR_ALWAYS_INLINE void shade_run(const Raster& r, uint32_t features, bool linear, bool lanes,
                                     const Interp& start, const Interp& step, int y, int x0,
                                     int x1) {
     const uint32_t f = (F & k_dynamic) ? features : F;
@@ -132,6 +123,12 @@ VANTOR_ALWAYS_INLINE void shade_run(const Raster& r, uint32_t features, bool lin
                            {channel(start.a[A_R]), channel(start.a[A_G]), channel(start.a[A_B]),
                             channel(start.a[A_A])});
         return;
+    }
+    if constexpr (sse2::handles(F)) {
+        if (lanes) {
+            sse2::shade_run<F>(r, linear, start, step, cp, zp, x1 - x0);
+            return;
+        }
     }
 
     int64_t a[A_COUNT];
@@ -148,9 +145,7 @@ VANTOR_ALWAYS_INLINE void shade_run(const Raster& r, uint32_t features, bool lin
         int64_t tu = 0, tv = 0;
         if (f & F_TEX) {
             if (f & F_PERSP) {
-                const float w = p[P_W] != 0.0f ? 1.0f / p[P_W] : 0.0f;
-                tu = fix64(double(p[P_U] * w) * 65536.0, 0x1p60);
-                tv = fix64(double(p[P_V] * w) * 65536.0, 0x1p60);
+                perspective_texel(p, tu, tv);
             } else {
                 tu = a[A_U];
                 tv = a[A_V];
@@ -336,6 +331,14 @@ template <uint32_t F> void fill_triangle(const Raster& r, const Triangle& t) {
         }
     }
 
+    bool lanes = false;
+    if constexpr (sse2::handles(F)) {
+        const int64_t x_min = std::min({k[0].x, k[1].x, k[2].x});
+        const int64_t x_max = std::max({k[0].x, k[1].x, k[2].x});
+        lanes = sse2::colours_fit<F>(dx, dy, double(x_max - x_min) / 16 + 2,
+                                     double(t.y_bottom - t.y_top) + 2);
+    }
+
     auto rows = [&](Edge& left, Edge& right, int first, int end) {
         for_attrs<F, true>(f, [&](int a) VANTOR_INLINE_LAMBDA {
             at.a[a] =
@@ -362,7 +365,7 @@ template <uint32_t F> void fill_triangle(const Raster& r, const Triangle& t) {
                     for (int a = 0; a < P_COUNT; ++a)
                         run.p[a] = v[0].p[a] + fx * pdx[a] + fy * pdy[a];
                 }
-                shade_run<F>(r, f, t.linear, run, step, y, static_cast<int>(xs),
+                shade_run<F>(r, f, t.linear, lanes, run, step, y, static_cast<int>(xs),
                              static_cast<int>(xe));
             }
             const bool further = left.step();
@@ -532,7 +535,7 @@ void shade_pixel(const Raster& r, const RasterVertex& a, const RasterVertex& b, 
     Interp start{}, none{};
     for (int i = 0; i < A_COUNT; ++i)
         if (used & bit(i)) start.a[i] = to_fixed(va.a[i] + (vb.a[i] - va.a[i]) * t);
-    shade_run<k_dynamic>(r, r.features, r.mag_linear, start, none, y, x, x + 1);
+    shade_run<k_dynamic>(r, r.features, r.mag_linear, false, start, none, y, x, x + 1);
 }
 
 } // namespace
