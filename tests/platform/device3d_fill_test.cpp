@@ -11,8 +11,9 @@
 
 namespace {
 
-// Small triangles of a few pixels (most of a character) and some large ones, over a depth
-// picture they are partly behind, with colours, fog and reciprocal w varying as asked.
+// Small triangles of a few pixels (most of a character), some large ones and some slivers
+// reaching off the target (whose colours change steeply across them), over a depth picture
+// they are partly behind, with colours, fog and reciprocal w varying as asked.
 std::vector<TLVertex> mesh(bool gouraud, bool perspective) {
     uint32_t seed = 12345;
     auto next = [&seed](int range) {
@@ -25,9 +26,14 @@ std::vector<TLVertex> mesh(bool gouraud, bool perspective) {
         const float cx = static_cast<float>(next(7000)) / 100 - 3;
         const float cy = static_cast<float>(next(7000)) / 100 - 3;
         const float size = large ? 30.0f : 6.0f;
+        const bool sliver = i % 50 == 7;
         for (int k = 0; k < 3; ++k) {
-            const float x = cx + static_cast<float>(next(1000)) / 1000 * size;
-            const float y = cy + static_cast<float>(next(1000)) / 1000 * size;
+            float x = cx + static_cast<float>(next(1000)) / 1000 * size;
+            float y = cy + static_cast<float>(next(1000)) / 1000 * size;
+            if (sliver && k == 2) {
+                x = cx + 3000.0f * static_cast<float>(next(3) - 1);
+                y = cy + 0.3f + static_cast<float>(next(200)) / 100;
+            }
             const auto grey = static_cast<uint32_t>(gouraud ? 40 + next(200) : 150);
             const auto alpha = static_cast<uint32_t>(gouraud ? next(256) : 0x7F);
             const auto fog = static_cast<uint32_t>(gouraud ? 100 + next(156) : 200);
