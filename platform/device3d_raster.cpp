@@ -269,8 +269,11 @@ struct Values {
     float p[P_COUNT];
 };
 
-void vertex_values(const Raster& r, const RasterVertex& v, const RasterVertex& colours,
-                   uint32_t used, Values& out) {
+// Only what the features read: with the features known at compile time the rest is never
+// computed.
+VANTOR_ALWAYS_INLINE void vertex_values(const Raster& r, const RasterVertex& v,
+                                        const RasterVertex& colours, uint32_t f, Values& out) {
+    const uint32_t used = used_attrs(f);
     const auto w = static_cast<float>(r.tex_width), h = static_cast<float>(r.tex_height);
     if (used & bit(A_Z)) out.a[A_Z] = double(v.z) * r.z_scale;
     if (used & bit(A_U)) out.a[A_U] = double(v.u) * w;
@@ -279,14 +282,18 @@ void vertex_values(const Raster& r, const RasterVertex& v, const RasterVertex& c
     out.a[A_R] = d.r;
     out.a[A_G] = d.g;
     out.a[A_B] = d.b;
-    out.a[A_A] = d.a;
-    out.a[A_SR] = s.r;
-    out.a[A_SG] = s.g;
-    out.a[A_SB] = s.b;
-    out.a[A_FOG] = s.a;
-    out.p[P_U] = v.u * w * v.rhw;
-    out.p[P_V] = v.v * h * v.rhw;
-    out.p[P_W] = v.rhw;
+    if (used & bit(A_A)) out.a[A_A] = d.a;
+    if (used & bit(A_SR)) {
+        out.a[A_SR] = s.r;
+        out.a[A_SG] = s.g;
+        out.a[A_SB] = s.b;
+    }
+    if (used & bit(A_FOG)) out.a[A_FOG] = s.a;
+    if ((f & F_TEX) && (f & F_PERSP)) {
+        out.p[P_U] = v.u * w * v.rhw;
+        out.p[P_V] = v.v * h * v.rhw;
+        out.p[P_W] = v.rhw;
+    }
 }
 
 // 16 fraction bits. Values extrapolated along a sliver of a triangle can run far out; they are
@@ -304,8 +311,7 @@ template <uint32_t F> void fill_triangle(const Raster& r, const Triangle& t) {
     const Triangle::Corner(&k)[3] = t.k;
 
     Values v[3];
-    for (int i = 0; i < 3; ++i)
-        vertex_values(r, *k[i].v, r.flat ? *t.flat : *k[i].v, used_attrs(f), v[i]);
+    for (int i = 0; i < 3; ++i) vertex_values(r, *k[i].v, r.flat ? *t.flat : *k[i].v, f, v[i]);
     const double x1 = double(k[1].x - k[0].x) / 16, y1 = double(k[1].y - k[0].y) / 16;
     const double x2 = double(k[2].x - k[0].x) / 16, y2 = double(k[2].y - k[0].y) / 16;
     const double inv = 1.0 / (x1 * y2 - x2 * y1);
@@ -530,8 +536,8 @@ void shade_pixel(const Raster& r, const RasterVertex& a, const RasterVertex& b, 
     if (x < r.clip_x0 || x >= r.clip_x1 || y < r.clip_y0 || y >= r.clip_y1) return;
     const uint32_t used = used_attrs(r.features);
     Values va, vb;
-    vertex_values(r, a, a, used, va);
-    vertex_values(r, b, r.flat ? a : b, used, vb);
+    vertex_values(r, a, a, r.features, va);
+    vertex_values(r, b, r.flat ? a : b, r.features, vb);
     Interp start{}, none{};
     for (int i = 0; i < A_COUNT; ++i)
         if (used & bit(i)) start.a[i] = to_fixed(va.a[i] + (vb.a[i] - va.a[i]) * t);
