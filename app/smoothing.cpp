@@ -4,6 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr int k_width = 640;
@@ -117,6 +121,51 @@ Rgb smooth_interior(PixelAccess<Bpp>& p, int x, int y, int32_t smoothing, Rgb le
     return here;
 }
 
+#if defined(__SSE2__) || defined(_M_X64)
+
+inline __m128i lanes_of(uint32_t v) {
+    return _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(v)), _mm_setzero_si128());
+}
+
+// smooth_interior's full smoothing at 32 bits over a run, the channels side by side in 16-bit
+// lanes (sums up to 8 x 255 fit): the same pixels, without unpacking each neighbour.
+int blur_interior(PixelAccess<32>& p, const ReferenceRow<32>& reference, int y, int x, int x_end,
+                  Rgb& left) {
+    __m128i l = _mm_setr_epi16(static_cast<short>(left.b), static_cast<short>(left.g),
+                               static_cast<short>(left.r), 0, 0, 0, 0, 0);
+    uint8_t* row = p.row(y);
+    for (; x < x_end; ++x) {
+        const uint32_t here = p.raw(x, y);
+        if (here == reference.at(x)) break;
+        const __m128i sides =
+            _mm_add_epi16(_mm_add_epi16(lanes_of(p.raw(x + 1, y)), lanes_of(p.raw(x, y - 1))),
+                          lanes_of(p.raw(x, y + 1)));
+        l = _mm_srli_epi16(
+            _mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(lanes_of(here), 2), sides), l), 3);
+        const auto v = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(l, l)));
+        std::memcpy(row + x * 4, &v, 4);
+    }
+    left = {_mm_extract_epi16(l, 0), _mm_extract_epi16(l, 1), _mm_extract_epi16(l, 2)};
+    return x;
+}
+
+#endif
+
+// The interior of a run from x to its end (the first pixel the same as the reference, or
+// x_end), which it answers; `left` comes in and goes out as the new value of the pixel left of
+// the next.
+template <int Bpp>
+int smooth_run_interior(PixelAccess<Bpp>& p, const ReferenceRow<Bpp>& reference, int y, int x,
+                        int x_end, int32_t smoothing, Rgb& left) {
+#if defined(__SSE2__) || defined(_M_X64)
+    if constexpr (Bpp == 32)
+        if (smoothing == 2) return blur_interior(p, reference, y, x, x_end, left);
+#endif
+    for (; x < x_end && p.raw(x, y) != reference.at(x); ++x)
+        left = smooth_interior(p, x, y, smoothing, left);
+    return x;
+}
+
 // The pixels of a row that differ from the reference come in runs. The first pixel of a run is
 // mixed with its left, lower-left and lower neighbours; the interior by the smoothing mode;
 // and once the run has ended, its last pixel with the first background pixel after it, that
@@ -131,7 +180,7 @@ void smooth_row(PixelAccess<Bpp>& p, const ReferenceRow<Bpp>& reference, int y, 
         if (x == x_end) return;
         Rgb left = p.set(
             x, y, average4(p.get(x, y), p.get(x - 1, y), p.get(x - 1, y + 1), p.get(x, y + 1)));
-        for (++x; x < x_end && !same(x); ++x) left = smooth_interior(p, x, y, smoothing, left);
+        x = smooth_run_interior(p, reference, y, x + 1, x_end, smoothing, left);
         if (x == x_end) return;
         p.set(x - 1, y, average4(p.get(x, y), left, p.get(x - 1, y + 1), p.get(x, y + 1)));
         ++x;
