@@ -14,10 +14,11 @@
 // Speed: the game's characters are thousands of triangles of a few pixels each, so the costs per
 // triangle and per run of pixels count as much as the cost per pixel. A triangle function is a
 // template over a set of feature bits; set-up, row walking and pixel pipeline are compiled
-// together for the combinations the game draws most (lit, fogged, textured characters against
-// the depth picture; the full-screen darkening quad), where every feature test is a constant.
-// Anything else runs the same code with the features read at run time. Attributes step in
-// fixed point from pixel to pixel and from row to row.
+// together for the families the game draws (characters in all their variants, blob shadows, the
+// full-screen quads), where every feature test is a constant, and the runs of characters and blob
+// shadows go through the SSE2 pipeline (device3d_sse2.h). Anything else runs the same code with
+// the features read at run time. Attributes step in fixed point from pixel to pixel and from row
+// to row.
 #include <algorithm>
 #include <array>
 #include <bit>
