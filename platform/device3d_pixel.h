@@ -38,8 +38,10 @@ constexpr uint32_t F_DEPTH32 = 1u << 13;      // 24 depth + 8 stencil bits (else
 constexpr uint32_t F_DEPTH = 1u << 14;        // depth surface in use (test, write or stencil)
 constexpr uint32_t F_ALPHA = 1u << 15;        // the alpha is used (alpha test or a blend factor)
 constexpr uint32_t F_TEXPOW2 = 1u << 16;      // texture sides are powers of two: wrap by masking
-constexpr uint32_t F_NOCOLOUR = 1u << 17;     // blending leaves the target as it is (zero, one)
-constexpr uint32_t F_BLEND_DARKEN = 1u << 18; // blending (zero, inverse source colour)
+constexpr uint32_t F_MODULATE = 1u << 17;     // the colour stage is texture times diffuse
+constexpr uint32_t F_SELECT_TEX = 1u << 18;   // the colour stage is the texture alone
+constexpr uint32_t F_BLEND_DARKEN = 1u << 19; // blending (zero, inverse source colour)
+constexpr uint32_t F_NOCOLOUR = 1u << 20;     // blending leaves the target as it is (zero, one)
 constexpr uint32_t k_dynamic = 1u << 31;      // the features are read at run time
 
 // Interpolated attributes, stepped in fixed point with 16 fraction bits.
@@ -71,6 +73,13 @@ struct Rgba {
     int r, g, b, a;
 };
 
+// Attributes at a pixel: fixed point with 16 fraction bits, and the perspective-correct texture
+// coordinates in floating point.
+struct Interp {
+    int64_t a[A_COUNT];
+    float p[P_COUNT];
+};
+
 // round(v / 255) for v in 0..65535 + 255 * 255.
 inline int div255(int v) {
     v += 128;
@@ -95,6 +104,8 @@ inline uint32_t lerp_argb(uint32_t a, uint32_t b, uint32_t f) {
 }
 
 inline bool compare(uint32_t func, uint32_t a, uint32_t b) {
+    // The game's depth test, asked for every pixel: a predictable branch beats the table jump.
+    if (func == CMP_LESSEQUAL) return a <= b;
     switch (func) {
     case CMP_NEVER:
         return false;
@@ -222,13 +233,15 @@ template <bool Pow2> VANTOR_ALWAYS_INLINE int wrap(int64_t i, int size, int mask
     return static_cast<int>(m < 0 ? m + size : m);
 }
 
-// A texel at texture coordinates in 16.16 fixed-point texels; wrapping addressing.
-template <bool Pow2>
-VANTOR_ALWAYS_INLINE uint32_t sample(const Raster& r, bool linear, int64_t u, int64_t v) {
+// The four texels around texture coordinates in 16.16 fixed-point texels (wrapping addressing)
+// and the weights of the right column and the lower row, 0..255.
+struct Taps {
+    uint32_t t00, t01, t10, t11;
+    uint32_t fx, fy;
+};
+
+template <bool Pow2> VANTOR_ALWAYS_INLINE Taps linear_taps(const Raster& r, int64_t u, int64_t v) {
     const int w = r.tex_width, h = r.tex_height;
-    if (!linear)
-        return r
-            .texels[wrap<Pow2>(v >> 16, h, r.tex_hmask) * w + wrap<Pow2>(u >> 16, w, r.tex_wmask)];
     // Texel centres lie half a texel in.
     u -= 0x8000;
     v -= 0x8000;
@@ -236,11 +249,28 @@ VANTOR_ALWAYS_INLINE uint32_t sample(const Raster& r, bool linear, int64_t u, in
     const int x1 = wrap<Pow2>((u >> 16) + 1, w, r.tex_wmask);
     const int y0 = wrap<Pow2>(v >> 16, h, r.tex_hmask);
     const int y1 = wrap<Pow2>((v >> 16) + 1, h, r.tex_hmask);
-    const auto fx = static_cast<uint32_t>((u >> 8) & 0xFF),
-               fy = static_cast<uint32_t>((v >> 8) & 0xFF);
     const uint32_t* row0 = r.texels + static_cast<size_t>(y0) * w;
     const uint32_t* row1 = r.texels + static_cast<size_t>(y1) * w;
-    return lerp_argb(lerp_argb(row0[x0], row0[x1], fx), lerp_argb(row1[x0], row1[x1], fx), fy);
+    return {row0[x0],
+            row0[x1],
+            row1[x0],
+            row1[x1],
+            static_cast<uint32_t>((u >> 8) & 0xFF),
+            static_cast<uint32_t>((v >> 8) & 0xFF)};
+}
+
+template <bool Pow2>
+VANTOR_ALWAYS_INLINE uint32_t point_sample(const Raster& r, int64_t u, int64_t v) {
+    const int w = r.tex_width, h = r.tex_height;
+    return r.texels[wrap<Pow2>(v >> 16, h, r.tex_hmask) * w + wrap<Pow2>(u >> 16, w, r.tex_wmask)];
+}
+
+// A texel at texture coordinates in 16.16 fixed-point texels; wrapping addressing.
+template <bool Pow2>
+VANTOR_ALWAYS_INLINE uint32_t sample(const Raster& r, bool linear, int64_t u, int64_t v) {
+    if (!linear) return point_sample<Pow2>(r, u, v);
+    const Taps t = linear_taps<Pow2>(r, u, v);
+    return lerp_argb(lerp_argb(t.t00, t.t01, t.fx), lerp_argb(t.t10, t.t11, t.fx), t.fy);
 }
 
 // Doubles to fixed point without overflow: values extrapolated along a sliver of a triangle
@@ -248,6 +278,19 @@ VANTOR_ALWAYS_INLINE uint32_t sample(const Raster& r, bool linear, int64_t u, in
 inline int64_t fix64(double v, double limit) {
     if (std::isnan(v)) return 0;
     return static_cast<int64_t>(std::clamp(v, -limit, limit));
+}
+
+// A channel from its 16.16 interpolator.
+inline int channel(int64_t v) {
+    return static_cast<int>(std::clamp<int64_t>(v >> 16, 0, 255));
+}
+
+// Perspective-correct texture coordinates, 16.16 texels, from their values times the
+// reciprocal w.
+VANTOR_ALWAYS_INLINE void perspective_texel(const float (&p)[P_COUNT], int64_t& tu, int64_t& tv) {
+    const float w = p[P_W] != 0.0f ? 1.0f / p[P_W] : 0.0f;
+    tu = fix64(double(p[P_U] * w) * 65536.0, 0x1p60);
+    tv = fix64(double(p[P_V] * w) * 65536.0, 0x1p60);
 }
 
 // The stencil and depth stage of one pixel; applies the stencil operations and the depth write,
@@ -305,5 +348,7 @@ VANTOR_ALWAYS_INLINE Rgba stage_result(uint8_t op, uint8_t arg1, uint8_t arg2, c
 
 // The triangle function specialised for a set of features, or the general one.
 TriangleFn triangle_function(uint32_t features);
+// The one that reads the features at run time: the reference the specialised ones must match.
+TriangleFn generic_triangle_function();
 
 } // namespace raster

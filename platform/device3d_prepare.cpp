@@ -27,6 +27,16 @@ uint8_t stage0_arg(uint32_t arg) {
     return static_cast<uint8_t>(arg == TA_CURRENT ? TA_DIFFUSE : arg);
 }
 
+// The two colour stages the game draws with, recognised so the pixel pipeline need not ask.
+// Any argument but the texture reads the diffuse colour.
+uint32_t colour_stage_feature(const Raster& r) {
+    const bool tex1 = r.colour_arg1 == TA_TEXTURE, tex2 = r.colour_arg2 == TA_TEXTURE;
+    if (r.colour_op == TOP_MODULATE && tex1 != tex2) return F_MODULATE;
+    if ((r.colour_op == TOP_SELECTARG1 && tex1) || (r.colour_op == TOP_SELECTARG2 && tex2))
+        return F_SELECT_TEX;
+    return 0;
+}
+
 int pow2_mask(int size) {
     return (size & (size - 1)) == 0 ? size - 1 : -1;
 }
@@ -45,7 +55,7 @@ void prepare_stage(const Device3D& d, Raster& r) {
                        op_reads(r.alpha_op, r.alpha_arg1, r.alpha_arg2, TA_TEXTURE);
     if (!reads) return;
     texture_refresh(*tex);
-    r.features |= F_TEX;
+    r.features |= F_TEX | colour_stage_feature(r);
     r.texels = tex->argb.data();
     r.tex_width = tex->width;
     r.tex_height = tex->height;

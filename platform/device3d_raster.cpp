@@ -14,16 +14,19 @@
 // Speed: the game's characters are thousands of triangles of a few pixels each, so the costs per
 // triangle and per run of pixels count as much as the cost per pixel. A triangle function is a
 // template over a set of feature bits; set-up, row walking and pixel pipeline are compiled
-// together for the combinations the game draws most (lit, fogged, textured characters against
-// the depth picture; the full-screen darkening quad), where every feature test is a constant.
-// Anything else runs the same code with the features read at run time. Attributes step in
-// fixed point from pixel to pixel and from row to row.
+// together for the families the game draws (characters in all their variants, blob shadows, the
+// full-screen quads), where every feature test is a constant, and the runs of characters and blob
+// shadows go through the SSE2 pipeline (device3d_sse2.h). Anything else runs the same code with
+// the features read at run time. Attributes step in fixed point from pixel to pixel and from row
+// to row.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <utility>
 
 #include "platform/device3d_pixel.h"
+#include "platform/device3d_sse2.h"
 
 using namespace raster;
 
@@ -45,13 +48,6 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // [SECTION] The pixel pipeline
 // ---------------------------------------------------------------------------------------------
-
-// Attributes at a pixel: fixed point with 16 fraction bits, and the perspective-correct texture
-// coordinates in floating point.
-struct Interp {
-    int64_t a[A_COUNT];
-    float p[P_COUNT];
-};
 
 constexpr uint32_t bit(int a) {
     return 1u << a;
@@ -94,10 +90,6 @@ VANTOR_ALWAYS_INLINE void for_attrs(uint32_t f, Fn&& fn) {
     }
 }
 
-inline int channel(int64_t v) {
-    return static_cast<int>(std::clamp<int64_t>(v >> 16, 0, 255));
-}
-
 // A run of pixels all in one colour blended over a 32-bit target by its alpha (the darkening
 // quad, the subtitle panel): two channels per multiply.
 void blend_constant_run(uint8_t* p, int n, const Rgba& c) {
@@ -116,8 +108,9 @@ void blend_constant_run(uint8_t* p, int n, const Rgba& c) {
 }
 
 // Pixels x0..x1-1 of row y, attributes starting at `start` and changing by `step` per pixel.
+// `lanes`: the colours fit the SSE2 pipeline's lanes, for the feature sets it handles.
 template <uint32_t F>
-VANTOR_ALWAYS_INLINE void shade_run(const Raster& r, uint32_t features, bool linear,
+VANTOR_ALWAYS_INLINE void shade_run(const Raster& r, uint32_t features, bool linear, bool lanes,
                                     const Interp& start, const Interp& step, int y, int x0,
                                     int x1) {
     const uint32_t f = (F & k_dynamic) ? features : F;
@@ -142,6 +135,12 @@ VANTOR_ALWAYS_INLINE void shade_run(const Raster& r, uint32_t features, bool lin
             depth_stencil(f, r, zp, static_cast<uint32_t>(std::clamp<int64_t>(z >> 16, 0, zlimit)));
         return;
     }
+    if constexpr (sse2::handles(F)) {
+        if (lanes) {
+            sse2::shade_run<F>(r, linear, start, step, cp, zp, x1 - x0);
+            return;
+        }
+    }
 
     int64_t a[A_COUNT];
     for_attrs<F, false>(f, [&](int i) VANTOR_INLINE_LAMBDA { a[i] = start.a[i]; });
@@ -157,9 +156,7 @@ VANTOR_ALWAYS_INLINE void shade_run(const Raster& r, uint32_t features, bool lin
         int64_t tu = 0, tv = 0;
         if (f & F_TEX) {
             if (f & F_PERSP) {
-                const float w = p[P_W] != 0.0f ? 1.0f / p[P_W] : 0.0f;
-                tu = fix64(double(p[P_U] * w) * 65536.0, 0x1p60);
-                tv = fix64(double(p[P_V] * w) * 65536.0, 0x1p60);
+                perspective_texel(p, tu, tv);
             } else {
                 tu = a[A_U];
                 tv = a[A_V];
@@ -183,7 +180,10 @@ VANTOR_ALWAYS_INLINE void shade_run(const Raster& r, uint32_t features, bool lin
         if (f & F_TEX)
             texel = unpack_argb((f & F_TEXPOW2) ? sample<true>(r, linear, tu, tv)
                                                 : sample<false>(r, linear, tu, tv));
-        Rgba px = stage_result(r.colour_op, r.colour_arg1, r.colour_arg2, dif, texel);
+        Rgba px = (f & F_MODULATE) ? modulate(texel, dif)
+                  : (f & F_SELECT_TEX)
+                      ? texel
+                      : stage_result(r.colour_op, r.colour_arg1, r.colour_arg2, dif, texel);
         if (f & F_ALPHA) px.a = stage_result(r.alpha_op, r.alpha_arg1, r.alpha_arg2, dif, texel).a;
         if (f & F_SPEC) {
             px.r = std::min(px.r + specular.r, 255);
@@ -282,8 +282,11 @@ struct Values {
     float p[P_COUNT];
 };
 
-void vertex_values(const Raster& r, const RasterVertex& v, const RasterVertex& colours,
-                   uint32_t used, Values& out) {
+// Only what the features read: with the features known at compile time the rest is never
+// computed.
+VANTOR_ALWAYS_INLINE void vertex_values(const Raster& r, const RasterVertex& v,
+                                        const RasterVertex& colours, uint32_t f, Values& out) {
+    const uint32_t used = used_attrs(f);
     const auto w = static_cast<float>(r.tex_width), h = static_cast<float>(r.tex_height);
     if (used & bit(A_Z)) out.a[A_Z] = double(v.z) * r.z_scale;
     if (used & bit(A_U)) out.a[A_U] = double(v.u) * w;
@@ -292,14 +295,18 @@ void vertex_values(const Raster& r, const RasterVertex& v, const RasterVertex& c
     out.a[A_R] = d.r;
     out.a[A_G] = d.g;
     out.a[A_B] = d.b;
-    out.a[A_A] = d.a;
-    out.a[A_SR] = s.r;
-    out.a[A_SG] = s.g;
-    out.a[A_SB] = s.b;
-    out.a[A_FOG] = s.a;
-    out.p[P_U] = v.u * w * v.rhw;
-    out.p[P_V] = v.v * h * v.rhw;
-    out.p[P_W] = v.rhw;
+    if (used & bit(A_A)) out.a[A_A] = d.a;
+    if (used & bit(A_SR)) {
+        out.a[A_SR] = s.r;
+        out.a[A_SG] = s.g;
+        out.a[A_SB] = s.b;
+    }
+    if (used & bit(A_FOG)) out.a[A_FOG] = s.a;
+    if ((f & F_TEX) && (f & F_PERSP)) {
+        out.p[P_U] = v.u * w * v.rhw;
+        out.p[P_V] = v.v * h * v.rhw;
+        out.p[P_W] = v.rhw;
+    }
 }
 
 // 16 fraction bits. Values extrapolated along a sliver of a triangle can run far out; they are
@@ -317,8 +324,7 @@ template <uint32_t F> void fill_triangle(const Raster& r, const Triangle& t) {
     const Triangle::Corner(&k)[3] = t.k;
 
     Values v[3];
-    for (int i = 0; i < 3; ++i)
-        vertex_values(r, *k[i].v, r.flat ? *t.flat : *k[i].v, used_attrs(f), v[i]);
+    for (int i = 0; i < 3; ++i) vertex_values(r, *k[i].v, r.flat ? *t.flat : *k[i].v, f, v[i]);
     const double x1 = double(k[1].x - k[0].x) / 16, y1 = double(k[1].y - k[0].y) / 16;
     const double x2 = double(k[2].x - k[0].x) / 16, y2 = double(k[2].y - k[0].y) / 16;
     const double inv = 1.0 / (x1 * y2 - x2 * y1);
@@ -342,6 +348,14 @@ template <uint32_t F> void fill_triangle(const Raster& r, const Triangle& t) {
             step.p[a] = pdx[a] = static_cast<float>((d1 * y2 - d2 * y1) * inv);
             pdy[a] = static_cast<float>((d2 * x1 - d1 * x2) * inv);
         }
+    }
+
+    bool lanes = false;
+    if constexpr (sse2::handles(F)) {
+        const int64_t x_min = std::min({k[0].x, k[1].x, k[2].x});
+        const int64_t x_max = std::max({k[0].x, k[1].x, k[2].x});
+        lanes = sse2::colours_fit<F>(dx, dy, double(x_max - x_min) / 16 + 2,
+                                     double(t.y_bottom - t.y_top) + 2);
     }
 
     auto rows = [&](Edge& left, Edge& right, int first, int end) {
@@ -370,7 +384,7 @@ template <uint32_t F> void fill_triangle(const Raster& r, const Triangle& t) {
                     for (int a = 0; a < P_COUNT; ++a)
                         run.p[a] = v[0].p[a] + fx * pdx[a] + fy * pdy[a];
                 }
-                shade_run<F>(r, f, t.linear, run, step, y, static_cast<int>(xs),
+                shade_run<F>(r, f, t.linear, lanes, run, step, y, static_cast<int>(xs),
                              static_cast<int>(xe));
             }
             const bool further = left.step();
@@ -429,35 +443,49 @@ bool linear_for(const Raster& r, const RasterVertex& a, const RasterVertex& b,
 // [SECTION] Which triangle function
 // ---------------------------------------------------------------------------------------------
 
-// Feature sets with their own instantiation.
-constexpr uint32_t k_character = F_TEX | F_TEXPOW2 | F_GOURAUD | F_ZTEST | F_ZWRITE | F_DEPTH;
-constexpr uint32_t k_flat_character = k_character & ~F_GOURAUD;
-constexpr uint32_t k_special[] = {
-    k_character | F_FOG,
-    k_character | F_FOG | F_DEPTH32,
-    k_character,
-    k_character | F_DEPTH32,
-    k_character | F_FOG | F_TARGET16,
-    k_character | F_TARGET16,
-    F_BLEND_ALPHA | F_ALPHA,                                   // a blended full-screen quad
-    F_BLEND_ALPHA | F_ALPHA | F_STENCIL | F_DEPTH | F_DEPTH32, // the shadow darkening pass
-    F_BLEND_ALPHA | F_ALPHA | F_TARGET16,
-    // Shadow volumes counted into the stencil, and the characters that clear it where drawn.
-    F_NOCOLOUR | F_ZTEST | F_STENCIL | F_DEPTH | F_DEPTH32,
-    k_character | F_STENCIL | F_DEPTH32,
-    k_character | F_FOG | F_STENCIL | F_DEPTH32,
-    // Triangles of one colour (parts lit evenly, or unlit).
-    k_flat_character,
-    k_flat_character | F_FOG,
-    k_flat_character | F_DEPTH32,
-    k_flat_character | F_FOG | F_DEPTH32,
-    k_flat_character | F_STENCIL | F_DEPTH32,
-    k_flat_character | F_FOG | F_STENCIL | F_DEPTH32,
-    // Blob shadows: the texture multiplied into the floor, depth tested but not written.
-    F_TEX | F_TEXPOW2 | F_ZTEST | F_BLEND_DARKEN | F_DEPTH,
-    F_TEX | F_TEXPOW2 | F_ZTEST | F_BLEND_DARKEN | F_DEPTH | F_DEPTH32,
-    F_TEX | F_TEXPOW2 | F_ZTEST | F_BLEND_DARKEN | F_DEPTH | F_TARGET16,
+// Feature sets with their own instantiation: each family's base with every combination of its
+// options.
+struct Family {
+    uint32_t base, options;
 };
+constexpr Family k_families[] = {
+    // characters: lit, textured, against the depth picture
+    {F_TEX | F_TEXPOW2 | F_MODULATE | F_ZTEST | F_ZWRITE | F_DEPTH,
+     F_GOURAUD | F_PERSP | F_FOG | F_DEPTH32 | F_TARGET16},
+    // blob shadows
+    {F_TEX | F_TEXPOW2 | F_SELECT_TEX | F_BLEND_DARKEN | F_ZTEST | F_DEPTH,
+     F_PERSP | F_DEPTH32 | F_TARGET16},
+    // a blended full-screen quad, and the shadow darkening pass
+    {F_BLEND_ALPHA | F_ALPHA, F_TARGET16},
+    {F_BLEND_ALPHA | F_ALPHA | F_STENCIL | F_DEPTH | F_DEPTH32, F_TARGET16},
+    // characters clearing the stencil where they are drawn, over the shadow volumes
+    {F_TEX | F_TEXPOW2 | F_MODULATE | F_ZTEST | F_ZWRITE | F_STENCIL | F_DEPTH | F_DEPTH32,
+     F_GOURAUD | F_PERSP | F_FOG | F_TARGET16},
+    // shadow volumes, counted into the stencil alone
+    {F_NOCOLOUR | F_ZTEST | F_STENCIL | F_DEPTH | F_DEPTH32, F_TARGET16},
+};
+
+constexpr size_t special_count() {
+    size_t n = 0;
+    for (const Family& fam : k_families) n += size_t{1} << std::popcount(fam.options);
+    return n;
+}
+
+constexpr std::array<uint32_t, special_count()> special_sets() {
+    std::array<uint32_t, special_count()> out{};
+    size_t n = 0;
+    for (const Family& fam : k_families) {
+        // Every subset of the options, walked as the sub-masks of the option bits.
+        uint32_t sub = 0;
+        do {
+            out[n++] = fam.base | sub;
+            sub = (sub - fam.options) & fam.options;
+        } while (sub != 0);
+    }
+    return out;
+}
+
+constexpr auto k_special = special_sets();
 
 template <size_t... I>
 constexpr std::array<TriangleFn, sizeof...(I)> special_table(std::index_sequence<I...>) {
@@ -471,6 +499,10 @@ constexpr auto k_special_fns = special_table(std::make_index_sequence<std::size(
 TriangleFn raster::triangle_function(uint32_t features) {
     for (size_t i = 0; i < std::size(k_special); ++i)
         if (k_special[i] == features) return k_special_fns[i];
+    return generic_triangle_function();
+}
+
+TriangleFn raster::generic_triangle_function() {
     return &fill_triangle<k_dynamic>;
 }
 
@@ -522,12 +554,12 @@ void shade_pixel(const Raster& r, const RasterVertex& a, const RasterVertex& b, 
     if (x < r.clip_x0 || x >= r.clip_x1 || y < r.clip_y0 || y >= r.clip_y1) return;
     const uint32_t used = used_attrs(r.features);
     Values va, vb;
-    vertex_values(r, a, a, used, va);
-    vertex_values(r, b, r.flat ? a : b, used, vb);
+    vertex_values(r, a, a, r.features, va);
+    vertex_values(r, b, r.flat ? a : b, r.features, vb);
     Interp start{}, none{};
     for (int i = 0; i < A_COUNT; ++i)
         if (used & bit(i)) start.a[i] = to_fixed(va.a[i] + (vb.a[i] - va.a[i]) * t);
-    shade_run<k_dynamic>(r, r.features, r.mag_linear, start, none, y, x, x + 1);
+    shade_run<k_dynamic>(r, r.features, r.mag_linear, false, start, none, y, x, x + 1);
 }
 
 } // namespace

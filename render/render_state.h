@@ -13,6 +13,7 @@
 #include "app/smoothing.h"
 #include "platform/device3d.h"
 #include "render/camera.h"
+#include "render/silhouette.h"
 #include "render/software_raster.h"
 #include "resources/material.h"
 #include "resources/scene_description.h"
@@ -44,7 +45,7 @@ struct ShadowState {
         std::vector<VolumeVertex>(k_shadow_volume_vertices),
         std::vector<VolumeVertex>(k_shadow_volume_vertices)};
     int32_t high_water = 0;
-    std::vector<std::array<uint16_t, 2>> edges;        // silhouette work list
+    SilhouetteEdges silhouette;                        // work list of build_shadow_volume
     TexturePtr blob_texture;                           // device path
     const PaletteTexture* blob_soft_texture = nullptr; // software path
 };

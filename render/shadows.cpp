@@ -68,29 +68,19 @@ void draw_blob_shadow(RenderContext& ctx, Actor& a, const Vec3& r) {
 
 int build_shadow_volume(std::span<const Vec3> p, std::span<const uint16_t> indices,
                         const Vec3& light, float extrusion, std::span<VolumeVertex> out,
-                        std::vector<std::array<uint16_t, 2>>& edges) {
-    edges.clear();
-    edges.reserve(indices.size());
+                        SilhouetteEdges& silhouette) {
+    silhouette.reset(indices.size());
     for (size_t t = 0; t + 2 < indices.size(); t += 3) {
         const uint16_t i0 = indices[t], i1 = indices[t + 1], i2 = indices[t + 2];
         if (i0 >= p.size() || i1 >= p.size() || i2 >= p.size()) continue;
         const Vec3 n = normalise(cross(p[i1] - p[i2], p[i0] - p[i2]));
         const float d = -dot(n, p[i2]);
         if (!(dot(n, light) + d < 0)) continue;
-        for (const auto& e : {std::array<uint16_t, 2>{i0, i1}, {i1, i2}, {i2, i0}}) {
-            auto found = std::find_if(edges.begin(), edges.end(), [&](const auto& f) {
-                return (f[0] == e[0] && f[1] == e[1]) || (f[0] == e[1] && f[1] == e[0]);
-            });
-            if (found != edges.end()) {
-                *found = edges.back();
-                edges.pop_back();
-            } else {
-                edges.push_back(e);
-            }
-        }
+        for (const SilhouetteEdges::Edge e : {SilhouetteEdges::Edge{i0, i1}, {i1, i2}, {i2, i0}})
+            silhouette.visit(e);
     }
     size_t count = 0;
-    for (const auto& e : edges) {
+    for (const auto& e : silhouette.edges()) {
         if (count + 6 > out.size()) break;
         const Vec3 a = p[e[0]], b = p[e[1]];
         const Vec3 a2 = a + (a - light) * extrusion, b2 = b + (b - light) * extrusion;
@@ -155,7 +145,7 @@ void draw_shadow_volumes(RenderContext& ctx, Actor& a, std::span<const Matrix> p
             }
             auto& buffer = s.volume_buffers[in_model_space ? 1 : 0];
             const int n = build_shadow_volume(positions, part.vertex_indices, light,
-                                              s.shadow_extrusion, buffer, s.edges);
+                                              s.shadow_extrusion, buffer, s.silhouette);
             s.high_water = std::max(s.high_water, n);
             if (n == 0) continue;
             std::span<VolumeVertex> v(buffer.data(), size_t(n));

@@ -19,7 +19,7 @@ void draw_blob_shadow(RenderContext& ctx, Actor& a, const Vec3& r);
 // from the light cancel. A volume that would overflow `out` is cut at the last whole edge.
 int build_shadow_volume(std::span<const Vec3> positions, std::span<const uint16_t> indices,
                         const Vec3& light, float extrusion, std::span<VolumeVertex> out,
-                        std::vector<std::array<uint16_t, 2>>& edges);
+                        SilhouetteEdges& silhouette);
 
 // The volumes of every part for every shadow light, counted into the stencil. For a carried
 // object (`host` not null) each part's volume is built in its model space with `part_worlds`.

@@ -76,11 +76,11 @@ void scan(SoftwareRaster& r, Corner p, Corner q, std::vector<EdgeEntry>& table) 
 }
 
 // The texel of the current texture at a texture position, as 1.15 fractions.
-const uint16_t* texel(const SoftwareRaster& r, int64_t u, int64_t v) {
+const uint16_t* texel(const PaletteTexture* texture, int64_t u, int64_t v) {
     static const uint16_t white[4] = {32767, 32767, 32767, 32767};
-    if (r.texture == nullptr) return white;
+    if (texture == nullptr) return white;
     const size_t i = static_cast<size_t>(((v >> 8) & 255) * 256 + ((u >> 8) & 255));
-    return r.texture->palette[r.texture->indices[i]];
+    return texture->palette[texture->indices[i]];
 }
 
 int32_t modulate(int64_t colour, uint16_t p) {
@@ -110,6 +110,12 @@ void store_pixel(const SoftwareTargets& t, int64_t x, int64_t y, uint32_t pixel)
     }
 }
 
+inline uint32_t pack(int bpp, uint32_t b, uint32_t g, uint32_t red) {
+    if (bpp == 16) return (b >> 3) | ((g >> 2) << 5) | ((red >> 3) << 11);
+    if (bpp == 15) return (b >> 3) | ((g >> 3) << 5) | ((red >> 3) << 10);
+    return b | (g << 8) | (red << 16);
+}
+
 struct FogTerms {
     bool on = false;
     int32_t factor = 255;
@@ -126,8 +132,12 @@ FogTerms fog_terms(const SoftwareRaster& r, uint32_t specular) {
     return f;
 }
 
-void fill_rows(SoftwareRaster& r, const SoftwareTargets& t, SpanMode mode, const FogTerms& fog) {
+// The mode is a template argument: it decides several steps of every pixel.
+template <SpanMode mode>
+void fill_rows(SoftwareRaster& r, const SoftwareTargets& t, const FogTerms& fog) {
     if (r.triangle.empty()) return;
+    // Held apart: the pixel stores could alias the rasteriser's fields and force a reload.
+    const PaletteTexture* texture = r.texture;
     for (int64_t y = r.triangle.min_y; y <= r.triangle.max_y; ++y) {
         const EdgeEntry* left = &r.table_a[static_cast<size_t>(y)];
         const EdgeEntry* right = &r.table_b[static_cast<size_t>(y)];
@@ -165,14 +175,14 @@ void fill_rows(SoftwareRaster& r, const SoftwareTargets& t, SpanMode mode, const
             const int64_t d = s.depth >> 16;
             const size_t at = row + static_cast<size_t>(x);
             const uint16_t* p = nullptr;
-            if (mode != SpanMode::textured) {
+            if constexpr (mode != SpanMode::textured) {
                 if (!(d < t.depth16[at])) continue;
                 if (mode == SpanMode::lit) t.depth16[at] = static_cast<uint16_t>(d);
             }
-            p = texel(r, s.u, s.v);
+            p = texel(texture, s.u, s.v);
             int32_t out[3];
             for (size_t c = 0; c < 3; ++c) out[c] = modulate(s.colour[c], p[c]);
-            if (mode == SpanMode::shadow) {
+            if constexpr (mode == SpanMode::shadow) {
                 uint8_t* px = t.picture_rgb32.data() + at * 4;
                 for (size_t c = 0; c < 3; ++c)
                     px[c] = static_cast<uint8_t>(std::max(0, px[c] - out[c]));
@@ -183,8 +193,8 @@ void fill_rows(SoftwareRaster& r, const SoftwareTargets& t, SpanMode mode, const
                     out[c] = std::min(255, std::min(255, (out[c] * fog.factor) >> 8) + fog.term[c]);
             if (mode == SpanMode::textured && (out[0] | out[1] | out[2]) == 0) continue;
             store_pixel(t, x, y,
-                        pack_pixel(t.bpp, static_cast<uint32_t>(out[0]),
-                                   static_cast<uint32_t>(out[1]), static_cast<uint32_t>(out[2])));
+                        pack(t.bpp, static_cast<uint32_t>(out[0]), static_cast<uint32_t>(out[1]),
+                             static_cast<uint32_t>(out[2])));
         }
         if (n > 0) widen(r.triangle, xl, xl + n - 1, y, y);
     }
@@ -235,9 +245,7 @@ void TrackedRect::include(const TrackedRect& r) {
 }
 
 uint32_t pack_pixel(int bpp, uint32_t b, uint32_t g, uint32_t red) {
-    if (bpp == 16) return (b >> 3) | ((g >> 2) << 5) | ((red >> 3) << 11);
-    if (bpp == 15) return (b >> 3) | ((g >> 3) << 5) | ((red >> 3) << 10);
-    return b | (g << 8) | (red << 16);
+    return pack(bpp, b, g, red);
 }
 
 void scan_edge(SoftwareRaster& r, const ScreenVertex& p, const ScreenVertex& q,
@@ -271,7 +279,7 @@ void draw_part_software(SoftwareRaster& r, const SoftwareTargets& t, const Model
         const Corner* pc[3] = {&c[0], &c[1], &c[2]};
         if (!quickly_visible(t, pc)) continue;
         set_up_triangle(r, c[0], c[1], c[2]);
-        fill_rows(r, t, SpanMode::lit, fog_terms(r, c[0].specular));
+        fill_rows<SpanMode::lit>(r, t, fog_terms(r, c[0].specular));
         r.actor.include(r.triangle);
     }
 }
@@ -284,7 +292,7 @@ void draw_strip_software(SoftwareRaster& r, const SoftwareTargets& t,
         const Corner a = corner_of(q[i], false), b = corner_of(q[i + 1], false),
                      c = corner_of(q[i + 2], false);
         set_up_triangle(r, a, b, c);
-        fill_rows(r, t, SpanMode::shadow, FogTerms{});
+        fill_rows<SpanMode::shadow>(r, t, FogTerms{});
         r.actor.include(r.triangle);
     }
 }
@@ -296,7 +304,7 @@ void draw_textured_strip_software(SoftwareRaster& r, const SoftwareTargets& t,
         const Corner a = corner_of(q[i], true), b = corner_of(q[i + 1], true),
                      c = corner_of(q[i + 2], true);
         set_up_triangle(r, a, b, c);
-        fill_rows(r, t, SpanMode::textured, FogTerms{});
+        fill_rows<SpanMode::textured>(r, t, FogTerms{});
         r.actor.include(r.triangle);
     }
 }

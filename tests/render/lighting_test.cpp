@@ -1,6 +1,7 @@
 #include "render/lighting.h"
 #include "render/shadows.h"
 
+#include <algorithm>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -109,10 +110,10 @@ TEST(ShadowVolume, SilhouetteOfAClosedPartAndTheBufferLimit) {
     const std::vector<uint16_t> faces{0, 1, 2, 0, 2, 3, 5, 4, 7, 5, 7, 6, 4, 0, 3, 4, 3, 7,
                                       1, 5, 6, 1, 6, 2, 3, 2, 6, 3, 6, 7, 4, 5, 1, 4, 1, 0};
     std::vector<VolumeVertex> out(100);
-    std::vector<std::array<uint16_t, 2>> edges;
+    SilhouetteEdges edges;
     EXPECT_EQ(build_shadow_volume(p, faces, {100, 0.3f, 0.2f}, 0.25f, out, edges), 24);
     std::set<std::pair<int, int>> seen;
-    for (const auto& e : edges) {
+    for (const auto& e : edges.edges()) {
         EXPECT_GT(p[e[0]].x, 0);
         EXPECT_GT(p[e[1]].x, 0);
         EXPECT_TRUE(seen.insert({std::min(e[0], e[1]), std::max(e[0], e[1])}).second);
@@ -122,4 +123,38 @@ TEST(ShadowVolume, SilhouetteOfAClosedPartAndTheBufferLimit) {
     // A buffer too small keeps whole edges only.
     std::vector<VolumeVertex> small(10);
     EXPECT_EQ(build_shadow_volume(p, faces, {100, 0.3f, 0.2f}, 0.25f, small, edges), 6);
+}
+
+TEST(ShadowVolume, SilhouetteEdgesKeepTheOrderOfAPlainList) {
+    // The plain list the index stands in for: search it, and let the last edge take the place of
+    // a cancelled one. Visits of random edges over a few vertices, so edges recur either way
+    // round, three or more times, and as degenerate edges of one vertex.
+    std::vector<SilhouetteEdges::Edge> plain;
+    SilhouetteEdges indexed;
+    uint32_t seed = 99;
+    auto next = [&seed](uint32_t range) {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<uint16_t>((seed >> 12) % range);
+    };
+    for (const uint32_t vertices : {3u, 12u, 40u, 3000u}) {
+        const size_t visits = 6000;
+        plain.clear();
+        indexed.reset(visits);
+        for (size_t i = 0; i < visits; ++i) {
+            const SilhouetteEdges::Edge e{next(vertices), next(vertices)};
+            auto found = std::find_if(plain.begin(), plain.end(), [&](const auto& f) {
+                return (f[0] == e[0] && f[1] == e[1]) || (f[0] == e[1] && f[1] == e[0]);
+            });
+            if (found != plain.end()) {
+                *found = plain.back();
+                plain.pop_back();
+            } else {
+                plain.push_back(e);
+            }
+            indexed.visit(e);
+        }
+        const auto got = indexed.edges();
+        ASSERT_EQ(got.size(), plain.size()) << vertices << " vertices";
+        EXPECT_TRUE(std::equal(got.begin(), got.end(), plain.begin())) << vertices << " vertices";
+    }
 }
