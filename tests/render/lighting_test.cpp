@@ -1,5 +1,6 @@
 #include "render/lighting.h"
 #include "render/shadows.h"
+#include "resources/scene_description.h"
 
 #include <algorithm>
 #include <set>
@@ -75,6 +76,20 @@ TEST(Lighting, SubtractingSpotLightsDarkenNeverBelowZero) {
     EXPECT_EQ(lighting.light_table[0].lifetime, 4);
     EXPECT_EQ(lighting.light_table[1].lifetime, 0);
     EXPECT_EQ(lighting.light_table[2].lifetime, -1);
+}
+
+TEST(Lighting, SpotLightAimedAtItsOwnPlaceReachesNothingThroughANarrowCone) {
+    for (const float cone : {0.866f, -0.5f}) { // 30 degrees; 120 degrees (wider than a half sphere)
+        Lighting lighting;
+        lighting.ambient_colour = 0xFF202020;
+        const Vec3 at{0, 0, -10};
+        add_light(lighting, Matrix::identity(), -1, at, 0, 0x00808080, 1, at, cone);
+        const Vec3 d = lighting.light_table[0].direction;
+        EXPECT_TRUE(d.x == 0 && d.y == 0 && d.z == 0);
+        ModelPart part = one_vertex({0, 0, 0}, {0, 0, -1});
+        light_part(part, lighting, Matrix::identity(), {});
+        EXPECT_EQ(part.screen_vertices[0].colour, cone > 0 ? 0xFF202020u : 0xFF9F9F9Fu) << cone;
+    }
 }
 
 TEST(VolumetricFog, OnInFrontAndInsideAVolume) {
