@@ -43,12 +43,11 @@ void stop_scene_sounds(Game& game) {
 }
 
 void load_scene_sound(Game& game, int slot, const char* path) {
-    if (!game.config.sound_enabled || slot < 0 || slot > k_last_scene_sound_slot) return;
+    if (slot < 0 || slot > k_last_scene_sound_slot) return;
     load_sound(game.sound, path, slot);
 }
 
 void start_ambient_loop(Game& game, int slot, int32_t base_volume) {
-    if (!game.config.sound_enabled) return;
     play_sound(game.sound, slot, base_volume, 0, 1);
 }
 

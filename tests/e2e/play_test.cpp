@@ -80,4 +80,19 @@ TEST_F(Play, ClearingScreenshotsOnBothPaths) {
     }
 }
 
+TEST_F(Play, TheSoundSwitchDoesNotChangeWhatHappensInTheScene) {
+    std::vector<uint8_t> frames[2];
+    for (const int32_t sound : {1, 0}) {
+        GameConfig config;
+        config.true_colour = 1;
+        config.sound_enabled = sound;
+        write_settings(config);
+        expect_ok("sound_option.script", "--start-scene 4 --hero 0 --seed 7");
+        RgbImage shot;
+        ASSERT_TRUE(read_png((dir / "clearing_later.png").string(), shot));
+        frames[sound] = shot.rgb;
+    }
+    EXPECT_TRUE(frames[0] == frames[1]);
+}
+
 } // namespace
