@@ -46,7 +46,7 @@ void load_interface_pictures(Game& game) {
 void make_device_textures(Game& game) {
     Device3D* device = game.display.device.get();
     for (const char* name : k_effect_textures) {
-        create_named_texture(game.textures, name, 0, 0);
+        create_named_texture(game.textures, name, 0, k_texture_request_16_bits);
         restore_named_texture(game.textures, name, device);
     }
     game.draw.shadows.blob_texture = get_named_texture(game.textures, k_shadow_texture);
