@@ -38,7 +38,9 @@ void load_scene_texture(Game& game, int entry, const char* name) {
 }
 
 void stop_scene_sounds(Game& game) {
-    for (int slot = 0; slot <= k_last_scene_sound_slot; ++slot)
+    // Every slot that holds a sound, the interface sounds and the voice included: nothing of the
+    // previous scene goes on playing into the new one.
+    for (int slot = 0; slot < k_sound_slot_count; ++slot)
         if (slot_has_buffer(game.sound, slot)) stop_sound(game.sound, slot);
 }
 
