@@ -57,8 +57,10 @@ public:
         if (pos_ >= text_.size()) return false;
         const size_t start = pos_++;
         while (pos_ < text_.size() && (is_digit(text_[pos_]) || text_[pos_] == '.')) ++pos_;
-        const std::string taken(text_.data() + start, pos_ - start);
-        value = static_cast<float>(std::strtod(taken.c_str(), nullptr));
+        // The decimal point is always a point, whatever numeric locale the process runs in.
+        double taken = 0;
+        std::from_chars(text_.data() + start, text_.data() + pos_, taken);
+        value = static_cast<float>(taken);
         return true;
     }
 
