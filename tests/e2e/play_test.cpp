@@ -3,6 +3,7 @@
 // data that the demo_draft fixture generates once; each has its own saves/.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -77,6 +78,41 @@ TEST_F(Play, ClearingScreenshotsOnBothPaths) {
         RgbImage shot;
         ASSERT_TRUE(read_png((dir / "clearing.png").string(), shot)) << c.golden;
         EXPECT_TRUE(matches_golden(c.golden, shot)) << c.options;
+    }
+}
+
+// The ford's mist tints the hero where it stands in it, on both paths; without volumetric fog
+// the same frame differs only in the hero's pixels.
+TEST_F(Play, FordMistOnBothPaths) {
+    struct Case {
+        const char* golden;
+        const char* options;
+    } cases[] = {
+        {"play_ford_mist_device_32", "--start-scene 5 --hero 0"},
+        {"play_ford_mist_software_32", "--start-scene 5 --hero 1 --device none"},
+    };
+    for (const Case& c : cases) {
+        RgbImage shot[2];
+        for (const int32_t fog : {1, 0}) {
+            GameConfig config;
+            config.true_colour = 1;
+            config.volumetric_fog = fog;
+            write_settings(config);
+            expect_ok("play_ford_mist.script", c.options);
+            ASSERT_TRUE(read_png((dir / "ford.png").string(), shot[fog])) << c.golden;
+        }
+        EXPECT_TRUE(matches_golden(c.golden, shot[1])) << c.options;
+        // The pixels that differ lie on the hero, and there are many of them.
+        int differing = 0, outside = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x) {
+                const size_t i = (size_t(y) * 640 + size_t(x)) * 3;
+                if (std::equal(&shot[0].rgb[i], &shot[0].rgb[i] + 3, &shot[1].rgb[i])) continue;
+                ++differing;
+                outside += x < 250 || x > 410 || y < 60;
+            }
+        EXPECT_GT(differing, 2000) << c.options;
+        EXPECT_EQ(outside, 0) << c.options;
     }
 }
 
