@@ -116,6 +116,27 @@ TEST_F(Play, FordMistOnBothPaths) {
     }
 }
 
+// Apart from where the characters moved, the frame after the recovery is the frame before it.
+TEST_F(Play, SurfacesLostDuringPlayComeBackWithEveryPicture) {
+    for (const char* o : {"--start-scene 4 --hero 0", "--start-scene 4 --hero 1 --device none"}) {
+        expect_ok("play_lost_surfaces.script", o);
+        RgbImage before, after;
+        ASSERT_TRUE(read_png((dir / "before_loss.png").string(), before)) << o;
+        ASSERT_TRUE(read_png((dir / "after_loss.png").string(), after)) << o;
+        ASSERT_EQ(before.rgb.size(), after.rgb.size());
+        size_t same = 0, same_above = 0;
+        const size_t above = 100 * 640; // the trees over the clearing: nobody walks there
+        for (size_t p = 0; p < before.rgb.size() / 3; ++p) {
+            const bool equal =
+                std::equal(&before.rgb[3 * p], &before.rgb[3 * p] + 3, &after.rgb[3 * p]);
+            same += equal;
+            same_above += equal && p < above;
+        }
+        EXPECT_GT(same, before.rgb.size() / 3 * 95 / 100) << o;
+        EXPECT_EQ(same_above, above) << o;
+    }
+}
+
 TEST_F(Play, TheSoundSwitchDoesNotChangeWhatHappensInTheScene) {
     std::vector<uint8_t> frames[2];
     for (const int32_t sound : {1, 0}) {
