@@ -10,6 +10,7 @@
 #include "app/input.h"
 #include "app/interface_assets.h"
 #include "app/random.h"
+#include "app/save_load.h"
 #include "app/toolbar.h"
 #include "audio/sound.h"
 #include "render/actor.h"
@@ -43,6 +44,7 @@ struct Game {
     FrameState frame;
     CursorState cursor;
     ToolbarState toolbar;
+    SaveState saves;
     InterfaceAssets ui;
     SceneRecords records;
     SceneLogicState logic;
