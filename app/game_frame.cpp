@@ -246,7 +246,7 @@ void run_game_frame(Game& game) {
 
     if (game.app.Minigame == 0) right_click_edge(game);
     draw_closeup(game);
-    draw_toolbar(game);
+    draw_tool_overlays(game);
     if (game.app.Minigame != 2) draw_cursor(game);
     draw_texts(game);
     detect_scene_change(game);

@@ -63,10 +63,10 @@ void load_software_shadow(Game& game) {
 
 void reload_held_tool(Game& game) {
     const int32_t tool = game.story.active_tool;
-    if (!tool_held(tool) || !game.toolbar.held_tool_picture) return;
+    if (!tool_held(tool) || !game.toolbar.tool_picture) return;
     char path[32];
     std::snprintf(path, sizeof path, "gfx/tools/tool%3.3d.bmp", tool);
-    load_picture_surface(game.display, game.toolbar.held_tool_picture, path);
+    load_picture_surface(game.display, game.toolbar.tool_picture, path);
 }
 
 } // namespace

@@ -109,7 +109,7 @@ void unload_scene(Game& game) {
     actors_release_all(actors);
     for (Actor& a : actors.actors) actor_reset(a);
 
-    game.toolbar.held_tool_picture.reset();
+    game.toolbar.tool_picture.reset();
     game.text.subtitle_length = 0;
     game.story.EXE = 0;
     game.story.DIALOG = 0;

@@ -74,19 +74,10 @@ protected:
         if (game) stop_demo_game(*game);
     }
 
-    // Click at a screen point as a player does: press for a pass, release for a pass.
-    void click(int x, int y) {
-        game->input.mouse_x = x;
-        game->input.mouse_y = y;
-        headless::mouse_button(0, true);
-        run_game_frame(*game);
-        headless::mouse_button(0, false);
-        run_game_frame(*game);
-    }
     // Where a click at a screen point sends the hero, from a fresh load of the scene.
     std::pair<int32_t, int32_t> walk_target_of_click(int x, int y) {
         load_scene_assets(*game);
-        click(x, y);
+        click_in_game(*game, x, y);
         const Actor& hero = game->actors.actors[0];
         return {hero.order_x, hero.order_y};
     }

@@ -146,7 +146,7 @@ TEST(InterfaceAssets, AfterTheSurfacesWereLostThePicturesAndTexturesComeBack) {
         Game& g = *stage.game;
         load_interface_assets(g);
         g.story.active_tool = 40;
-        g.toolbar.held_tool_picture = make_system_surface(1, 1, g.display.back_buffer->format);
+        g.toolbar.tool_picture = make_system_surface(1, 1, g.display.back_buffer->format);
         const TexturePtr old_blob = g.draw.shadows.blob_texture;
 
         display_lose_all_surfaces(g.display.display);
@@ -155,8 +155,8 @@ TEST(InterfaceAssets, AfterTheSurfacesWereLostThePicturesAndTexturesComeBack) {
         const char* what = hardware ? "device" : "software";
         EXPECT_EQ(surface_pixel(*g.ui.cursor[1], 3, 3), 0x405060u) << what;
         EXPECT_EQ(surface_pixel(*g.ui.frame_up, 0, 0), 0x102030u) << what;
-        ASSERT_TRUE(g.toolbar.held_tool_picture) << what;
-        EXPECT_EQ(g.toolbar.held_tool_picture->width, 20) << what;
+        ASSERT_TRUE(g.toolbar.tool_picture) << what;
+        EXPECT_EQ(g.toolbar.tool_picture->width, 20) << what;
         if (hardware) {
             ASSERT_TRUE(g.draw.shadows.blob_texture);
             EXPECT_NE(g.draw.shadows.blob_texture, old_blob) << "made again";

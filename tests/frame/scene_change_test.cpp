@@ -162,7 +162,7 @@ TEST(SceneChange, UnloadReleasesTheSceneAndReadsTheToolNamesAgain) {
     Actor& boar = game->actors.actors[2];
     boar.model.parts.resize(2);
     boar.model.part_count = boar.part_count = 2;
-    game->toolbar.held_tool_picture = make_system_surface(4, 4, k_format_xrgb8888);
+    game->toolbar.tool_picture = make_system_surface(4, 4, k_format_xrgb8888);
     const auto name_of = [&](int n) {
         const ToolName& name = game->records.objects[size_t(n)].name;
         return std::u16string(name.data(), std::find(name.begin(), name.end(), u'\0'));
@@ -174,7 +174,7 @@ TEST(SceneChange, UnloadReleasesTheSceneAndReadsTheToolNamesAgain) {
     EXPECT_EQ(game->fires[2].lifetime, 0);
     EXPECT_TRUE(actor_empty(boar));
     EXPECT_EQ(boar.part_count, 0u);
-    EXPECT_FALSE(game->toolbar.held_tool_picture);
+    EXPECT_FALSE(game->toolbar.tool_picture);
     int named = 0;
     for (int n = 0; n < k_object_count; ++n) named += name_of(n).starts_with(u"tool ");
     EXPECT_EQ(named, 95);
