@@ -137,6 +137,14 @@ TEST_F(Play, SurfacesLostDuringPlayComeBackWithEveryPicture) {
     }
 }
 
+TEST_F(Play, QuickSaveQuickLoadAndTheAutomaticSave) {
+    for (const char* o : {"--start-scene 6 --hero 0", "--start-scene 6 --hero 1 --device none"}) {
+        expect_ok("play_saves.script", o);
+        EXPECT_EQ(fs::file_size(dir / "saves/quick.sav"), 369744u) << o;
+        EXPECT_EQ(fs::file_size(dir / "saves/auto.sav"), 369744u) << o;
+    }
+}
+
 TEST_F(Play, TheSoundSwitchDoesNotChangeWhatHappensInTheScene) {
     std::vector<uint8_t> frames[2];
     for (const int32_t sound : {1, 0}) {
