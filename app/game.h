@@ -21,6 +21,7 @@
 #include "resources/scene_background.h"
 #include "resources/scene_description.h"
 #include "resources/spoken_lines.h"
+#include "scenes/puzzle.h"
 #include "scenes/scene_logic.h"
 #include "scenes/scene_records.h"
 #include "scenes/story_state.h"
@@ -48,6 +49,7 @@ struct Game {
     InterfaceAssets ui;
     SceneRecords records;
     SceneLogicState logic;
+    PuzzleState puzzle;
     DrawState draw;
     HardwareTextures textures;
 };

@@ -5,6 +5,7 @@
 #include "render/lighting.h"
 #include "render/shadows.h"
 #include "resources/picture.h"
+#include "scenes/puzzle.h"
 #include "scenes/scene_change.h"
 #include "scenes/scene_routines.h"
 
@@ -121,8 +122,8 @@ void run_mode_step(Game& game) {
     case 0:
         run_scene_mode(game);
         return;
-    case 1: // the picture puzzle comes with its own step; until then it ends at once
-        game.app.Minigame = 0;
+    case 1:
+        if (puzzle_step(game)) game.app.Minigame = 0;
         break;
     default: // a video plays; video playback ends the mode
         game.app.Minigame = 0;
