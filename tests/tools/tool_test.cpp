@@ -135,7 +135,8 @@ TEST(Tool, PicturesComeOutAsSurfaceWordsOrPng) {
     ASSERT_EQ(raw.size(), 3u * 2 * 2);
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x) {
-            // Stored bottom row first: the row counter is 2 for the bottom row (y = 1), 1 for the top.
+            // Stored bottom row first: the row counter is 2 for the bottom row (y = 1), 1 for the
+            // top.
             const uint16_t want = pack_dithered_565(6, 3, 6, dither_cell(3 - x, y + 1));
             EXPECT_EQ(raw[(y * 3 + x) * 2] | raw[(y * 3 + x) * 2 + 1] << 8, want) << x << "," << y;
         }
@@ -231,4 +232,18 @@ TEST(Tool, ModelsTablesAndSettings) {
     ToolRun c = tool("config show saves/config.cfg");
     EXPECT_EQ(number(c.json, "smoothing"), 2);
     EXPECT_EQ(number(c.json, "clean_exit"), 1);
+}
+
+TEST(Tool, MakeDemoRefusesAFolderItDidNotMake) {
+    ScratchDir dir;
+    write_file("mine/notes.txt", "mine");
+    write_file("mine/gfx/up.bmp", "a picture of mine");
+    ToolRun refused = tool("make-demo mine");
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(read_back("mine/gfx/up.bmp"), bytes_of("a picture of mine"));
+    EXPECT_EQ(read_back("mine/notes.txt"), bytes_of("mine"));
+    EXPECT_FALSE(std::filesystem::exists("mine/saves"));
+    EXPECT_EQ(tool("make-demo --draft mine").status, 2);
+    EXPECT_EQ(tool("make-demo").status, 2);
+    EXPECT_EQ(tool("make-demo a b").status, 2);
 }
