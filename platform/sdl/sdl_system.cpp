@@ -76,11 +76,14 @@ void lose_mouse() {
 }
 
 // The window for windowed play: the largest whole multiple of 640x480 that fits the desktop's
-// usable area (at least 640x480), centred on it.
+// usable area with the window manager's frame around it (at least 640x480), centred on it.
 void size_window_to_desktop(SDL_Window* window) {
     SDL_Rect usable{0, 0, 1280, 960};
     SDL_GetDisplayUsableBounds(std::max(SDL_GetWindowDisplayIndex(window), 0), &usable);
-    const int scale = std::max(1, std::min(usable.w / 640, usable.h / 480));
+    int top = 0, left = 0, bottom = 0, right = 0; // stay 0 where there is no frame
+    SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right);
+    const int scale =
+        std::max(1, std::min((usable.w - left - right) / 640, (usable.h - top - bottom) / 480));
     SDL_SetWindowSize(window, 640 * scale, 480 * scale);
     SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 }
