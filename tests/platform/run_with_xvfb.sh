@@ -36,4 +36,6 @@ if [ "$wm" != none ]; then
   sleep 1
   kill -0 "$wm_pid" 2>/dev/null || { echo "$wm did not start"; exit 1; }
 fi
+# Under the sanitizers: what the system libraries keep until exit is not a leak of ours.
+export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan-system-libraries.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 VANTOR_TEST_WM=$([ "$wm" = none ] && echo no-wm || echo "$wm") SDL_AUDIODRIVER=dummy "$@"
