@@ -11,6 +11,7 @@
 #include "app/interface_assets.h"
 #include "app/random.h"
 #include "app/toolbar.h"
+#include "audio/music.h"
 #include "audio/sound.h"
 #include "render/actor.h"
 #include "render/render_state.h"
@@ -39,6 +40,7 @@ struct Game {
     MaterialTable materials;
     TextState text;
     SoundState sound;
+    MusicState music;
     ActorState actors; // the 16 character slots and what their update shares
     FrameState frame;
     CursorState cursor;
