@@ -234,6 +234,12 @@ bool decode_some(MusicReader& r) {
 }
 
 MusicReaderPtr open_source(Source source) {
+    // A damaged file is the game's business, not something to print on the console.
+    static const bool quiet = [] {
+        av_log_set_level(AV_LOG_QUIET);
+        return true;
+    }();
+    (void)quiet;
     MusicReaderPtr r(new MusicReader);
     r->source = source;
     if (!open_decoder(*r)) return nullptr;

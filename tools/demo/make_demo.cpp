@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "tools/demo/interface_pictures.h"
 #include "tools/demo/models.h"
+#include "tools/demo/music.h"
 #include "tools/demo/scenes.h"
 #include "tools/demo/sounds.h"
 #include "tools/demo/texts.h"
@@ -24,6 +25,7 @@ bool generate_demo(const DemoOptions& options, DemoOutput& out, std::string& err
     if (options.pictures) make_interface_pictures(out);
     if (options.models) make_models(out);
     if (options.sounds) make_sounds(out);
+    if (options.music) make_music(out);
     if (options.texts) make_text_tables(out);
     if (options.voices && !make_voices(out, error)) return false;
     for (const SceneRecipe* recipe : demo_scenes()) {
@@ -43,8 +45,8 @@ bool write_demo(const DemoOutput& out, const std::string& dir, std::string& erro
         return false;
     }
     // What an earlier run made goes first, so that no stale file survives a change of content.
-    for (const char* owned :
-         {"data", "gfx", "models", "sound", "textures", "data.res", "sound.res", "tovi.ttf"})
+    for (const char* owned : {"data", "gfx", "models", "music", "sound", "textures", "data.res",
+                              "sound.res", "tovi.ttf"})
         fs::remove_all(fs::path(dir) / owned, ec);
     return out.write(dir, k_archived_folders, error);
 }
