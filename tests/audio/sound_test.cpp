@@ -69,6 +69,19 @@ TEST_F(Sound, PlayCallsSetTheirLevelsVolumeAndPanAndThatIsWhatIsHeard) {
     EXPECT_EQ(sound.volume[k_voice_slot], -1000); // a refusal line plays at the effects level
 }
 
+TEST_F(Sound, PanHardLeftLeavesTheRightChannelSilentAndHardRightTheLeft) {
+    write_file("sound/a.wav", flat_wave(44100, 12000));
+    load_sound(sound, "sound/a.wav", 57);
+    for (int32_t pan : {-10000, 10000}) {
+        play_interface_sound(sound, 57, 0, pan, 0);
+        const size_t from = captured_frames();
+        run_ms(100);
+        const int loud = pan < 0 ? 0 : 1;
+        EXPECT_NEAR(rms(captured(), from, 4410, loud), 12000, 1) << pan;
+        EXPECT_EQ(rms(captured(), from, 4410, 1 - loud), 0) << pan;
+    }
+}
+
 TEST_F(Sound, APlayingSlotStartsAgainAStoppedOneGoesOnAndInterfaceSoundsAlwaysStartAtTheTop) {
     write_file("sound/count.wav", counting_wave(44100));
     load_sound(sound, "sound/count.wav", 2);
