@@ -1,5 +1,6 @@
 #include "app/app_main.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/game.h"
@@ -12,6 +13,8 @@
 namespace {
 
 constexpr int k_ui_font_height = 18;
+// Naps in the resume pause, shorter than the second the music is read ahead.
+constexpr uint32_t k_music_feed_ms = 250;
 
 // The interface sounds in the order start-up loads them, with their slots.
 struct InterfaceSound {
@@ -37,15 +40,19 @@ double timer_seconds() {
 }
 
 // One turn of the main loop while a resume pause is pending: no frame runs. Rather than spin,
-// sleep until the pause ends or a message arrives.
-void wait_out_resume_pause(AppState& app) {
+// sleep until the pause ends or a message arrives; the music plays on meanwhile, read ahead
+// between the naps.
+void wait_out_resume_pause(Game& game) {
+    AppState& app = game.app;
     app.now_seconds = timer_seconds();
     const double remaining = app.resume_delay - (app.now_seconds - app.resume_since);
     if (remaining < 0) {
         app.resume_delay = 0;
         return;
     }
-    const auto wait_ms = static_cast<uint32_t>(std::ceil(remaining * 1000.0)) + 1;
+    music_feed(game.music, game.config.music_enabled != 0);
+    const auto wait_ms =
+        std::min(static_cast<uint32_t>(std::ceil(remaining * 1000.0)) + 1, k_music_feed_ms);
     sys_wait_message_until(sys_milliseconds() + wait_ms);
 }
 
@@ -175,7 +182,7 @@ int app_main(Game& game) {
                 run_game_frame(game);
             if (app.quit_requested) break;
         } else {
-            wait_out_resume_pause(app);
+            wait_out_resume_pause(game);
         }
     }
     shutdown(game);

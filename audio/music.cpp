@@ -103,6 +103,10 @@ int music_step(MusicState& m, bool music_enabled, int32_t music_volume, int trac
     return 0;
 }
 
+void music_feed(MusicState& m, bool music_enabled) {
+    if (music_enabled) feed(m);
+}
+
 void pause_music(MusicState& m, bool music_enabled) {
     if (!music_enabled) return;
     if (m.graph) mixer_stream_pause(*m.mixer, MixerStream::music, true);

@@ -36,6 +36,9 @@ void start_music_graph(MusicState& music, Mixer* mixer, bool music_enabled);
 // 0, or 2 when the wanted track's file does not exist (the old track plays on).
 int music_step(MusicState& music, bool music_enabled, int32_t music_volume, int track);
 void pause_music(MusicState& music, bool music_enabled);
+// Read the track on ahead of what plays. music_step does it every pass; call it also where the
+// game waits without passes for a while.
+void music_feed(MusicState& music, bool music_enabled);
 void apply_music_volume(MusicState& music, bool music_enabled, int32_t music_volume);
 void stop_music(MusicState& music, bool music_enabled);
 

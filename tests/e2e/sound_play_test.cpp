@@ -173,6 +173,16 @@ TEST_F(SoundPlay, SettingTheTrackThatPlaysDoesNotRestartIt) {
                 40);
 }
 
+TEST_F(SoundPlay, TheMusicPlaysOnThroughThePauseAfterTheWindowComesBack) {
+    write_settings(GameConfig{});
+    play("sound_resume_pause.script", "--start-scene 4 --hero 0");
+    const Json before = dump("pause_before.json"), after = dump("pause_after.json");
+    const double elapsed = field(after, "clock_ms") - field(before, "clock_ms");
+    ASSERT_GT(elapsed, 3000);
+    EXPECT_NEAR(field(after, "music_position_ms") - field(before, "music_position_ms"), elapsed,
+                40);
+}
+
 TEST_F(SoundPlay, ATrackReachingItsEndRestartsAtPositionZero) {
     write_settings(GameConfig{});
     const Capture c = play("sound_track_loop.script", "");
