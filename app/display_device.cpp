@@ -359,7 +359,7 @@ void release_display(Game& game) {
     dev.back_buffer = nullptr;
     dev.primary_surface.reset();
     dev.device.reset();
-    stop_music(game.music, game.config.music_enabled != 0);
+    stop_music(game.music);
     dev.sprite_vertex_buffer.reset();
     dev.point_vertex_buffer.reset();
     dev.quad_vertex_buffer.reset();
