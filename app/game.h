@@ -12,6 +12,7 @@
 #include "app/random.h"
 #include "app/save_load.h"
 #include "app/toolbar.h"
+#include "audio/music.h"
 #include "audio/sound.h"
 #include "render/actor.h"
 #include "render/render_state.h"
@@ -41,6 +42,7 @@ struct Game {
     MaterialTable materials;
     TextState text;
     SoundState sound;
+    MusicState music;
     ActorState actors; // the 16 character slots and what their update shares
     FrameState frame;
     CursorState cursor;

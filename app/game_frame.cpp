@@ -11,9 +11,6 @@
 
 namespace {
 
-constexpr int k_sound_drop_tool = 53;
-constexpr int k_sound_open_toolbar = 57;
-
 bool left_down(const Game& game) {
     return (game.input.mouse_buttons[0] & 0x80) != 0;
 }

@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "tools/demo/interface_pictures.h"
 #include "tools/demo/models.h"
+#include "tools/demo/music.h"
 #include "tools/demo/scenes.h"
 #include "tools/demo/sounds.h"
 #include "tools/demo/texts.h"
@@ -25,6 +26,7 @@ bool generate_demo(const DemoOptions& options, DemoOutput& out, std::string& err
     if (options.pictures) make_interface_pictures(out);
     if (options.models) make_models(out);
     if (options.sounds) make_sounds(out);
+    if (options.music) make_music(out);
     if (options.texts) make_text_tables(out);
     if (options.voices && !make_voices(out, error)) return false;
     for (const SceneRecipe* recipe : demo_scenes()) {

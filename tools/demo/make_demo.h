@@ -10,7 +10,7 @@
 struct DemoOptions {
     std::vector<int> scenes; // scene numbers to make; empty: all
     SceneQuality quality;
-    bool models = true, pictures = true, sounds = true, texts = true, voices = true;
+    bool models = true, pictures = true, sounds = true, texts = true, voices = true, music = true;
     std::string font = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 };
 
