@@ -83,3 +83,9 @@ void draw_cursor(Game& game) {
     else
         draw_animated(game, *back, *picture, k_kinds[kind]);
 }
+
+void draw_menu_cursor(Game& game) {
+    Surface* back = game.display.back_buffer;
+    Surface* picture = game.ui.cursor[0].get();
+    if (back && picture) draw_arrow(*back, *picture, game.input.mouse_x, game.input.mouse_y);
+}

@@ -9,6 +9,7 @@
 #include "app/frame_state.h"
 #include "app/input.h"
 #include "app/interface_assets.h"
+#include "app/menu.h"
 #include "app/random.h"
 #include "app/save_load.h"
 #include "app/toolbar.h"
@@ -48,6 +49,7 @@ struct Game {
     CursorState cursor;
     ToolbarState toolbar;
     SaveState saves;
+    MenuState menu;
     InterfaceAssets ui;
     SceneRecords records;
     SceneLogicState logic;

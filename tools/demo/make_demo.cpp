@@ -6,6 +6,7 @@
 
 #include "platform/files.h"
 #include "tools/demo/interface_pictures.h"
+#include "tools/demo/menu_pictures.h"
 #include "tools/demo/models.h"
 #include "tools/demo/music.h"
 #include "tools/demo/scenes.h"
@@ -23,7 +24,10 @@ bool generate_demo(const DemoOptions& options, DemoOutput& out, std::string& err
         }
         out.add("tovi.ttf", std::move(font));
     }
-    if (options.pictures) make_interface_pictures(out);
+    if (options.pictures) {
+        make_interface_pictures(out);
+        make_menu_pictures(out, options.font);
+    }
     if (options.models) make_models(out);
     if (options.sounds) make_sounds(out);
     if (options.music) make_music(out);

@@ -130,6 +130,14 @@ void dump_frame(const Game& game, Json& j) {
     j["current_tool"] = game.toolbar.current_tool;
     j["toolbar_scroll"] = game.toolbar.toolbar_scroll;
     j["glow_colour"] = game.toolbar.glow_colour;
+    j["menu_page"] = game.menu.menu_page;
+    j["menu_panel"] = game.menu.menu_panel;
+    j["hovered_item"] = game.menu.hovered_item;
+    j["first_row"] = game.menu.first_row;
+    j["scroll_delay"] = game.menu.scroll_delay;
+    Json saves = Json::array();
+    for (const std::string& name : game.menu.save_list) saves.push(name);
+    j["save_list"] = saves;
     j["save_name"] = cp1251_to_utf8(game.saves.save_name);
     j["save_name_entry"] = game.saves.name_entry;
     j["preview_valid"] = game.saves.preview_valid;

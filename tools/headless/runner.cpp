@@ -178,6 +178,11 @@ void Runner::execute(const ScriptCommand& c) {
         const uint32_t code = key_code(c.args[0]);
         if (code == 0) fail(c, "unknown key " + c.args[0]);
         sys_post_message({MessageKind::key_down, code});
+        // As on a real keyboard, these keys also type their character.
+        if (code == VK_RETURN || code == VK_BACK || code == VK_SPACE)
+            sys_post_message({MessageKind::character, code == VK_RETURN ? 13u
+                                                      : code == VK_BACK ? 8u
+                                                                        : 32u});
     } else if (n == "type") {
         for (uint8_t code : utf8_to_cp1251(c.rest))
             sys_post_message({MessageKind::character, code});
