@@ -92,3 +92,19 @@ TEST_F(DemoSound, FootstepsTheBoarsSoundsAndTheDoorsCreakPlay) {
     EXPECT_EQ(game->sound.pan[2], (door.x + door.width / 2) * 2 - 640);
     stop_demo_game(*game);
 }
+
+// Entering a scene stops every slot that still plays, the interface sounds and the voice too.
+TEST_F(DemoSound, ASceneChangeStopsEverySoundThatPlays) {
+    auto game = start_demo_game({}, 4, 0);
+    ASSERT_NE(game, nullptr);
+    Game& g = *game;
+    ASSERT_TRUE(slot_has_buffer(g.sound, 57));
+    play_sound(g.sound, 57, 0, 0, 1); // an interface sound, looping
+    play_sound(g.sound, 3, 0, 0, 1);
+    ASSERT_TRUE(sound_playing(g.sound, 57));
+    g.story.current_scene = 6;
+    enter_scene_now(g);
+    EXPECT_FALSE(sound_playing(g.sound, 57));
+    EXPECT_TRUE(slot_has_buffer(g.sound, 57)) << "stopped, not released";
+    stop_demo_game(g);
+}
