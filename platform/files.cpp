@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -14,23 +15,94 @@ std::string native_path(std::string_view game_path) {
     return p;
 }
 
+namespace {
+
+char ascii_lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool same_ignoring_case(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
+    return true;
+}
+
+// What a path must name: a folder on the way, or the file at its end.
+bool has_kind(const std::string& path, bool folder) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return false;
+    return S_ISDIR(st.st_mode) == folder;
+}
+
+std::string joined(const std::string& folder, std::string_view name) {
+    if (folder.empty()) return std::string(name);
+    return folder.back() == '/' ? folder + std::string(name) : folder + "/" + std::string(name);
+}
+
+// The entry of `folder` whose name equals `name` ignoring case and which is of the wanted kind;
+// the smallest such name, so that the choice does not depend on the directory's order.
+std::string entry_ignoring_case(const std::string& folder, std::string_view name,
+                                bool want_folder) {
+    std::string best;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder.empty() ? "." : folder, ec)) {
+        const std::string candidate = entry.path().filename().string();
+        if (!same_ignoring_case(candidate, name) || (!best.empty() && candidate >= best)) continue;
+        if (has_kind(joined(folder, candidate), want_folder)) best = candidate;
+    }
+    return best;
+}
+
+} // namespace
+
+std::string find_file(std::string_view game_path) {
+    const std::string exact = native_path(game_path);
+    if (exact.empty()) return {};
+    struct stat st;
+    if (stat(exact.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? std::string() : exact;
+    std::string found = exact.front() == '/' ? "/" : "";
+    std::string_view rest(exact);
+    while (!rest.empty()) {
+        const size_t slash = rest.find('/');
+        const std::string_view part = rest.substr(0, slash);
+        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+        if (part.empty()) continue; // a leading or doubled slash
+        const bool last = rest.empty();
+        std::string next = joined(found, part);
+        if (!has_kind(next, !last)) {
+            const std::string name = entry_ignoring_case(found, part, !last);
+            if (name.empty()) return {};
+            next = joined(found, name);
+        }
+        found = std::move(next);
+    }
+    return found;
+}
+
 FILE* file_open(std::string_view game_path, const char* mode) {
-    return std::fopen(native_path(game_path).c_str(), mode);
+    if (mode[0] != 'r') return std::fopen(native_path(game_path).c_str(), mode);
+    const std::string path = find_file(game_path);
+    return path.empty() ? nullptr : std::fopen(path.c_str(), mode);
 }
 
 bool file_exists(std::string_view game_path) {
-    std::error_code ec;
-    return fs::is_regular_file(native_path(game_path), ec);
+    return !find_file(game_path).empty();
 }
 
-bool file_read_all(std::string_view game_path, std::vector<uint8_t>& out) {
+bool file_read_all(std::string_view game_path, size_t max_size, std::vector<uint8_t>& out) {
     FILE* f = file_open(game_path, "rb");
     if (!f) return false;
-    out.clear();
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.insert(out.end(), buf, buf + n);
-    bool ok = !std::ferror(f);
+    struct stat st;
+    bool ok = fstat(fileno(f), &st) == 0 && st.st_size >= 0 &&
+              static_cast<uint64_t>(st.st_size) <= max_size;
+    if (ok) {
+        // Sized by the file; one that changes size while it is read fails rather than being cut.
+        out.resize(static_cast<size_t>(st.st_size));
+        size_t got = out.empty() ? 0 : std::fread(out.data(), 1, out.size(), f);
+        ok = got == out.size() && std::fgetc(f) == EOF && !std::ferror(f);
+        if (!ok) out.clear();
+    }
     std::fclose(f);
     return ok;
 }

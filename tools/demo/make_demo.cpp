@@ -12,10 +12,17 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// Far above any font a game ships; a larger file is not read.
+constexpr size_t k_font_file_max = 64u << 20;
+
+} // namespace
+
 bool generate_demo(const DemoOptions& options, DemoOutput& out, std::string& error) {
     if (!options.font.empty()) {
         std::vector<uint8_t> font;
-        if (!file_read_all(options.font, font)) {
+        if (!file_read_all(options.font, k_font_file_max, font)) {
             error = "cannot read the font " + options.font;
             return false;
         }
