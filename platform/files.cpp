@@ -40,18 +40,35 @@ std::string joined(const std::string& folder, std::string_view name) {
     return folder.back() == '/' ? folder + std::string(name) : folder + "/" + std::string(name);
 }
 
-// The entry of `folder` whose name equals `name` ignoring case and which is of the wanted kind;
-// the smallest such name, so that the choice does not depend on the directory's order.
-std::string entry_ignoring_case(const std::string& folder, std::string_view name,
-                                bool want_folder) {
-    std::string best;
+// The entries of `folder` of the wanted kind whose names equal `name` ignoring case: the exact
+// name first, then the others in byte order, so that the choice does not depend on the
+// directory's order.
+std::vector<std::string> names_ignoring_case(const std::string& folder, std::string_view name,
+                                             bool want_folder) {
+    std::vector<std::string> names;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(folder.empty() ? "." : folder, ec)) {
-        const std::string candidate = entry.path().filename().string();
-        if (!same_ignoring_case(candidate, name) || (!best.empty() && candidate >= best)) continue;
-        if (has_kind(joined(folder, candidate), want_folder)) best = candidate;
+        std::string candidate = entry.path().filename().string();
+        if (candidate != name && same_ignoring_case(candidate, name) &&
+            has_kind(joined(folder, candidate), want_folder))
+            names.push_back(std::move(candidate));
     }
-    return best;
+    std::sort(names.begin(), names.end());
+    if (has_kind(joined(folder, name), want_folder)) names.insert(names.begin(), std::string(name));
+    return names;
+}
+
+// Depth first: a folder that matches but does not hold the rest is passed over for the next one
+// (a mod unpacked as "DATA/" beside the game's "data/").
+std::string find_below(const std::string& folder, std::span<const std::string_view> parts) {
+    const bool last = parts.size() == 1;
+    for (const std::string& name : names_ignoring_case(folder, parts.front(), !last)) {
+        std::string next = joined(folder, name);
+        if (last) return next;
+        std::string found = find_below(next, parts.subspan(1));
+        if (!found.empty()) return found;
+    }
+    return {};
 }
 
 } // namespace
@@ -59,25 +76,16 @@ std::string entry_ignoring_case(const std::string& folder, std::string_view name
 std::string find_file(std::string_view game_path) {
     const std::string exact = native_path(game_path);
     if (exact.empty()) return {};
-    struct stat st;
-    if (stat(exact.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? std::string() : exact;
-    std::string found = exact.front() == '/' ? "/" : "";
+    if (has_kind(exact, false)) return exact;
+    std::vector<std::string_view> parts;
     std::string_view rest(exact);
     while (!rest.empty()) {
         const size_t slash = rest.find('/');
-        const std::string_view part = rest.substr(0, slash);
+        if (slash != 0) parts.push_back(rest.substr(0, slash)); // not a leading or doubled slash
         rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
-        if (part.empty()) continue; // a leading or doubled slash
-        const bool last = rest.empty();
-        std::string next = joined(found, part);
-        if (!has_kind(next, !last)) {
-            const std::string name = entry_ignoring_case(found, part, !last);
-            if (name.empty()) return {};
-            next = joined(found, name);
-        }
-        found = std::move(next);
     }
-    return found;
+    if (parts.empty()) return {};
+    return find_below(exact.front() == '/' ? "/" : "", parts);
 }
 
 FILE* file_open(std::string_view game_path, const char* mode) {

@@ -19,8 +19,9 @@
 std::string native_path(std::string_view game_path);
 
 // The native path of the existing file (not a folder) that `game_path` names: the exact name when
-// there is one, else the first name (in byte order) that differs from it only in ASCII case, in
-// every folder along the way. Empty when there is no such file.
+// there is one, else a path that differs from it only in ASCII case. Along the way each folder
+// and the file are tried exact name first, then their other spellings in byte order. Empty when
+// there is no such file.
 std::string find_file(std::string_view game_path);
 
 // A mode starting with 'r' opens the file find_file names (null when there is none); other

@@ -205,12 +205,80 @@ TEST(ImageFile, DamagedBitmapsAreRejected) {
         with([](BmpFixture& f) {
             f.bpp = 8, f.compression = 1, f.palette = {0}, f.pixels = {2, 0, 0};
         }),
+        // A million pixels from an end-of-picture mark alone: more than the data can honestly hold.
+        with([](BmpFixture& f) {
+            f.width = f.height = 1024, f.bpp = 8, f.compression = 1, f.palette = {0},
+            f.pixels = {0, 1};
+        }),
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         EXPECT_FALSE(decode_bmp(cases[i], image)) << "case " << i;
         EXPECT_EQ(image.width, 0) << "case " << i;
         EXPECT_TRUE(image.argb.empty()) << "case " << i;
     }
+}
+
+// Runs and deltas never move the position out of the picture: a run is cut at its row's end
+// (not wrapped), and a delta that would leave the picture ends it there.
+TEST(ImageFile, RunLengthCodesStayInsideThePicture) {
+    const std::vector<uint32_t> palette = {0x000000, 0x111111, 0x222222};
+    // One row of 8.5 million runs of 255 pixels: the column passes 2^31 long before the end.
+    BmpFixture endless{1, 1, 8, 1, 40, palette, {}, {}};
+    for (int i = 0; i < 8'500'000; ++i) endless.pixels.insert(endless.pixels.end(), {255, 1});
+    endless.pixels.insert(endless.pixels.end(), {0, 1});
+    Image image;
+    ASSERT_TRUE(decode_bmp(make_bmp(endless), image));
+    EXPECT_EQ(image.argb, std::vector<uint32_t>{0xFF111111});
+
+    struct Case {
+        const char* what;
+        int width, height, bpp;
+        Bytes codes;
+        std::vector<uint32_t> argb; // rows top first
+    } cases[] = {
+        {"a run wider than its row is cut, not wrapped",
+         2,
+         2,
+         8,
+         {3, 1, 0, 0, 1, 2, 0, 1},
+         {0xFF222222, 0xFF000000, 0xFF111111, 0xFF111111}},
+        {"an absolute run of 4 bits wider than its row is cut",
+         2,
+         1,
+         4,
+         {0, 3, 0x12, 0x20, 0, 1},
+         {0xFF111111, 0xFF222222}},
+        {"a delta inside the picture moves right and up",
+         2,
+         2,
+         8,
+         {0, 2, 1, 1, 1, 2, 0, 1},
+         {0xFF000000, 0xFF222222, 0xFF000000, 0xFF000000}},
+        {"a delta past the row's end ends the picture",
+         2,
+         2,
+         8,
+         {0, 2, 3, 0, 0, 0, 1, 2, 0, 1},
+         {0xFF000000, 0xFF000000, 0xFF000000, 0xFF000000}},
+        {"a delta below the last row ends the picture",
+         2,
+         2,
+         8,
+         {1, 1, 0, 2, 0, 2, 1, 2, 0, 1},
+         {0xFF000000, 0xFF000000, 0xFF111111, 0xFF000000}},
+    };
+    for (const Case& c : cases) {
+        const BmpFixture f{c.width, c.height, c.bpp, c.bpp == 8 ? 1u : 2u,
+                           40,      palette,  {},    c.codes};
+        ASSERT_TRUE(decode_bmp(make_bmp(f), image)) << c.what;
+        EXPECT_EQ(image.argb, c.argb) << c.what;
+    }
+
+    // Rows left at entry 0 by end-of-line marks alone: 150 pixels a data byte is an honest file.
+    BmpFixture blank{300, 300, 8, 1, 40, palette, {}, {}};
+    for (int i = 0; i < 300; ++i) blank.pixels.insert(blank.pixels.end(), {0, 0});
+    ASSERT_TRUE(decode_bmp(make_bmp(blank), image));
+    EXPECT_EQ(image.argb, std::vector<uint32_t>(300 * 300, 0xFF000000));
 }
 
 RgbPicture picture(int width, int height) {
