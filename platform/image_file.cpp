@@ -341,26 +341,32 @@ namespace {
 // Enough for the Targa header and the bitmap file and information headers up to the compression.
 constexpr size_t k_image_head = 64;
 
+// The longest file of a picture either decoder accepts: a 32-bit Targa file of the most pixels,
+// run-length coded one pixel a packet, after the longest id field.
+constexpr uint64_t k_image_file_max = k_targa_header + 255 + uint64_t{k_image_max_pixels} * 5;
+
 uint64_t bmp_limit(std::span<const uint8_t> head) {
     if (head.size() < k_file_header + 16) return head.size();
     const uint8_t* p = head.data();
     const uint64_t pixels_at = le32(p + 10);
-    const bool core = le32(p + 14) == 12;
+    const uint64_t header = le32(p + 14);
+    const bool core = header == 12;
     if (!core && head.size() < k_file_header + 20) return head.size();
     const uint8_t* info = p + k_file_header;
     const int64_t width = core ? le16(info + 4) : static_cast<int32_t>(le32(info + 4));
     int64_t height = core ? le16(info + 6) : static_cast<int32_t>(le32(info + 8));
-    const uint64_t bpp = core ? le16(info + 10) : le16(info + 14);
+    const uint64_t bpp = std::min<uint64_t>(core ? le16(info + 10) : le16(info + 14), 32);
     const uint32_t compression = core ? BI_RGB : le32(info + 16);
     height = height < 0 ? -height : height;
     if (!size_ok(width, height)) return head.size();
     const auto w = static_cast<uint64_t>(width), h = static_cast<uint64_t>(height);
+    // The headers, bit-field masks and a full colour table, wherever the pixels start.
+    const uint64_t tables = k_file_header + header + 12 + 4 * 256;
     // Run-length rows need at most two bytes a pixel (a run of one), an end-of-line mark each and
     // the end-of-picture mark.
     const bool rle = compression == BI_RLE8 || compression == BI_RLE4;
-    const uint64_t data =
-        rle ? 2 * w * h + 2 * h + 2 : (w * std::min<uint64_t>(bpp, 32) + 31) / 32 * 4 * h;
-    return pixels_at + data;
+    const uint64_t data = rle ? 2 * w * h + 2 * h + 2 : (w * bpp + 31) / 32 * 4 * h;
+    return std::max(tables, pixels_at + data);
 }
 
 uint64_t targa_limit(std::span<const uint8_t> head) {
@@ -378,7 +384,8 @@ uint64_t targa_limit(std::span<const uint8_t> head) {
 uint64_t image_file_limit(std::span<const uint8_t> head) {
     const uint64_t limit =
         head.size() >= 2 && head[0] == 'B' && head[1] == 'M' ? bmp_limit(head) : targa_limit(head);
-    return std::max<uint64_t>(limit, head.size());
+    return std::clamp<uint64_t>(limit, head.size(),
+                                std::max<uint64_t>(k_image_file_max, head.size()));
 }
 
 bool read_image_file(std::string_view path, std::vector<uint8_t>& out) {

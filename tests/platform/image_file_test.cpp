@@ -7,70 +7,11 @@
 
 #include "platform/image_file.h"
 #include "resources/targa_writer.h"
+#include "tests/support/bmp_fixture.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-void put16(Bytes& b, uint32_t v) {
-    b.push_back(static_cast<uint8_t>(v));
-    b.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void put32(Bytes& b, uint32_t v) {
-    put16(b, v & 0xFFFF);
-    put16(b, v >> 16);
-}
-
-struct BmpFixture {
-    int width = 0, height = 0; // a negative height stores rows top first
-    int bpp = 24;
-    uint32_t compression = 0;
-    uint32_t header = 40;          // 12, 40 or 108
-    std::vector<uint32_t> palette; // 0x00RRGGBB
-    std::vector<uint32_t> masks;   // red, green, blue (, alpha)
-    Bytes pixels;                  // as stored, rows padded by the caller
-};
-
-Bytes make_bmp(const BmpFixture& f) {
-    Bytes info;
-    if (f.header == 12) {
-        put32(info, 12);
-        put16(info, f.width);
-        put16(info, f.height);
-        put16(info, 1);
-        put16(info, f.bpp);
-    } else {
-        put32(info, f.header);
-        put32(info, static_cast<uint32_t>(f.width));
-        put32(info, static_cast<uint32_t>(f.height));
-        put16(info, 1);
-        put16(info, f.bpp);
-        put32(info, f.compression);
-        for (int i = 0; i < 3; ++i) put32(info, 0); // image size, resolution
-        put32(info, static_cast<uint32_t>(f.palette.size()));
-        put32(info, 0);
-        if (f.header == 40) {
-            for (uint32_t m : f.masks) put32(info, m);
-        } else {
-            for (size_t i = 0; i < 4; ++i) put32(info, i < f.masks.size() ? f.masks[i] : 0);
-            info.resize(f.header); // the rest of the longer header: colour space, zeros
-        }
-    }
-    for (uint32_t c : f.palette) {
-        info.push_back(static_cast<uint8_t>(c));
-        info.push_back(static_cast<uint8_t>(c >> 8));
-        info.push_back(static_cast<uint8_t>(c >> 16));
-        if (f.header != 12) info.push_back(0);
-    }
-    Bytes file = {'B', 'M'};
-    put32(file, static_cast<uint32_t>(14 + info.size() + f.pixels.size()));
-    put32(file, 0);
-    put32(file, static_cast<uint32_t>(14 + info.size()));
-    file.insert(file.end(), info.begin(), info.end());
-    file.insert(file.end(), f.pixels.begin(), f.pixels.end());
-    return file;
-}
 
 TEST(ImageFile, BitmapsOfEveryDepth) {
     struct Case {
