@@ -353,8 +353,10 @@ uint64_t bmp_limit(std::span<const uint8_t> head) {
     const bool core = header == 12;
     if (!core && head.size() < k_file_header + 20) return head.size();
     const uint8_t* info = p + k_file_header;
-    const int64_t width = core ? le16(info + 4) : static_cast<int32_t>(le32(info + 4));
-    int64_t height = core ? le16(info + 6) : static_cast<int32_t>(le32(info + 8));
+    // Signed: a negative height stores the rows top first.
+    const int64_t width =
+        core ? int64_t{le16(info + 4)} : int64_t{static_cast<int32_t>(le32(info + 4))};
+    int64_t height = core ? int64_t{le16(info + 6)} : int64_t{static_cast<int32_t>(le32(info + 8))};
     const uint64_t bpp = std::min<uint64_t>(core ? le16(info + 10) : le16(info + 14), 32);
     const uint32_t compression = core ? BI_RGB : le32(info + 16);
     height = height < 0 ? -height : height;

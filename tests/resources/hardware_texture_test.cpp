@@ -146,6 +146,10 @@ TEST(HardwareTextures, PictureFilesCostNoMoreThanTheirPicture) {
     std::vector<uint8_t> padded = encode_bmp24(gradient(4, 4));
     padded.resize(padded.size() + (32u << 20));
     write_file("padded.bmp", padded);
+    std::vector<uint8_t> top_first = padded; // a negative height: rows stored top first
+    const auto minus_4 = static_cast<uint32_t>(-4);
+    for (int i = 0; i < 4; ++i) top_first[22 + i] = static_cast<uint8_t>(minus_4 >> (8 * i));
+    write_file("top_first.bmp", top_first);
     auto claim_4096 = [](std::vector<uint8_t> file, size_t at, int bytes) {
         for (size_t i : {at, at + bytes}) file[i] = 0, file[i + 1] = 0x10;
         return file;
@@ -161,7 +165,8 @@ TEST(HardwareTextures, PictureFilesCostNoMoreThanTheirPicture) {
 
     HardwareTextures textures;
     reset_largest_allocation();
-    EXPECT_EQ(create_named_texture(textures, "padded.bmp", 0, 8), Result::ok);
+    for (const char* name : {"padded.bmp", "top_first.bmp"})
+        EXPECT_EQ(create_named_texture(textures, name, 0, 8), Result::ok) << name;
     for (const char* name : {"claims.tga", "claims.bmp", "claims_rle.bmp"})
         EXPECT_EQ(create_named_texture(textures, name, 0, 8), Result::failed) << name;
     EXPECT_LT(largest_allocation(), 1u << 20);
