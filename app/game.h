@@ -10,7 +10,9 @@
 #include "app/input.h"
 #include "app/interface_assets.h"
 #include "app/random.h"
+#include "app/save_load.h"
 #include "app/toolbar.h"
+#include "audio/music.h"
 #include "audio/sound.h"
 #include "render/actor.h"
 #include "render/render_state.h"
@@ -20,6 +22,7 @@
 #include "resources/scene_background.h"
 #include "resources/scene_description.h"
 #include "resources/spoken_lines.h"
+#include "scenes/puzzle.h"
 #include "scenes/scene_logic.h"
 #include "scenes/scene_records.h"
 #include "scenes/story_state.h"
@@ -39,13 +42,16 @@ struct Game {
     MaterialTable materials;
     TextState text;
     SoundState sound;
+    MusicState music;
     ActorState actors; // the 16 character slots and what their update shares
     FrameState frame;
     CursorState cursor;
     ToolbarState toolbar;
+    SaveState saves;
     InterfaceAssets ui;
     SceneRecords records;
     SceneLogicState logic;
+    PuzzleState puzzle;
     DrawState draw;
     HardwareTextures textures;
 };

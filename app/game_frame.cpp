@@ -5,13 +5,11 @@
 #include "render/lighting.h"
 #include "render/shadows.h"
 #include "resources/picture.h"
+#include "scenes/puzzle.h"
 #include "scenes/scene_change.h"
 #include "scenes/scene_routines.h"
 
 namespace {
-
-constexpr int k_sound_drop_tool = 53;
-constexpr int k_sound_open_toolbar = 57;
 
 bool left_down(const Game& game) {
     return (game.input.mouse_buttons[0] & 0x80) != 0;
@@ -121,8 +119,8 @@ void run_mode_step(Game& game) {
     case 0:
         run_scene_mode(game);
         return;
-    case 1: // the picture puzzle comes with its own step; until then it ends at once
-        game.app.Minigame = 0;
+    case 1:
+        if (puzzle_step(game)) game.app.Minigame = 0;
         break;
     default: // a video plays; video playback ends the mode
         game.app.Minigame = 0;
@@ -246,7 +244,7 @@ void run_game_frame(Game& game) {
 
     if (game.app.Minigame == 0) right_click_edge(game);
     draw_closeup(game);
-    draw_toolbar(game);
+    draw_tool_overlays(game);
     if (game.app.Minigame != 2) draw_cursor(game);
     draw_texts(game);
     detect_scene_change(game);

@@ -26,6 +26,7 @@ void run_menu_frame(Game& game) {
 }
 
 void open_menu_from_game(Game& game) {
+    mute_all(game.sound);
     DisplayDevice& dev = game.display;
     if (dev.background_copy && dev.background_surface)
         surface_copy(*dev.background_copy, 0, 0, *dev.background_surface, nullptr, false);
@@ -37,6 +38,8 @@ void open_menu_from_game(Game& game) {
 
 void menu_escape(Game& game) {
     if (game.story.current_scene == -1) return;
+    recompute_saved_volumes(game.sound, game.config.effects_volume, game.config.speech_volume);
+    restore_all(game.sound);
     DisplayDevice& dev = game.display;
     if (dev.background_copy && dev.background_surface)
         surface_copy(*dev.background_surface, 0, 0, *dev.background_copy, nullptr, false);

@@ -83,6 +83,14 @@ void Runner::finish(int exit_code) {
     exit_code_ = exit_code;
     headless::machine().pump = nullptr;
     run_commands();
+    write_outputs();
+}
+
+void Runner::write_outputs() {
+    if (options_.capture_path.empty()) return;
+    headless::mix_to_clock();
+    if (!headless::write_capture(options_.capture_path))
+        std::fprintf(stderr, "vantor-headless: cannot write %s\n", options_.capture_path.c_str());
 }
 
 bool Runner::window_inactive() const {
@@ -222,6 +230,7 @@ void Runner::execute(const ScriptCommand& c) {
         game_.app.quit_requested = 1;
         block_ = Block::program_end;
     } else if (n == "kill") {
+        write_outputs();
         std::fflush(nullptr);
         std::_Exit(0);
     }
@@ -260,6 +269,7 @@ bool Runner::evaluate(const ScriptCommand& c, size_t first_word, std::string& go
 
 void Runner::fail(const ScriptCommand& c, const std::string& message) {
     std::fprintf(stderr, "script line %d (%s): %s\n", c.line, c.name.c_str(), message.c_str());
+    write_outputs();
     std::fflush(nullptr);
     std::_Exit(1);
 }
