@@ -66,7 +66,7 @@ protected:
         EXPECT_EQ(r.exit_code, 0) << script << " " << options << ":\n" << r.output;
         Capture c;
         std::vector<uint8_t> bytes;
-        if (!file_read_all(wav, bytes)) {
+        if (!file_read_all(wav, 64u << 20, bytes)) {
             ADD_FAILURE() << "no capture from " << script;
             return c;
         }
@@ -187,7 +187,7 @@ TEST_F(SoundPlay, ATrackReachingItsEndRestartsAtPositionZero) {
     write_settings(GameConfig{});
     const Capture c = play("sound_track_loop.script", "");
     std::vector<uint8_t> bytes;
-    ASSERT_TRUE(file_read_all((dir / "music/011.wav").string(), bytes));
+    ASSERT_TRUE(file_read_all((dir / "music/011.wav").string(), 64u << 20, bytes));
     WavInfo info;
     std::span<const uint8_t> data;
     ASSERT_TRUE(read_wav(bytes, info, data));

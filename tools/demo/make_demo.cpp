@@ -15,10 +15,19 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// Far above any font a game ships, and above any list of the demo's own files; a larger file is
+// not read.
+constexpr size_t k_font_file_max = 64u << 20;
+constexpr size_t k_marker_file_max = 1u << 20;
+
+} // namespace
+
 bool generate_demo(const DemoOptions& options, DemoOutput& out, std::string& error) {
     if (!options.font.empty()) {
         std::vector<uint8_t> font;
-        if (!file_read_all(options.font, font)) {
+        if (!file_read_all(options.font, k_font_file_max, font)) {
             error = "cannot read the font " + options.font;
             return false;
         }
@@ -70,7 +79,8 @@ bool demo_folder_is_ours(const std::string& dir) {
 std::vector<std::string> read_demo_marker(const std::string& dir) {
     std::vector<uint8_t> bytes;
     std::vector<std::string> names;
-    if (!file_read_all((fs::path(dir) / k_demo_marker).string(), bytes)) return names;
+    if (!file_read_all((fs::path(dir) / k_demo_marker).string(), k_marker_file_max, bytes))
+        return names;
     std::string line;
     for (size_t i = 0; i <= bytes.size(); ++i) {
         if (i < bytes.size() && bytes[i] != '\n') {
