@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/save_file.h"
 #include "resources/archive.h"
 #include "resources/bmp.h"
 #include "resources/model.h"
@@ -198,6 +199,20 @@ void sounds() {
     }
 }
 
+// A save of each format: the current one of the clearing with the second hero, and an older one.
+void saves() {
+    SaveImage image;
+    image.scene_word = 4 | k_save_format_mark | k_save_second_hero;
+    image.hero = 1;
+    image.fase[4] = 1;
+    image.subtitle_length = 3;
+    image.thumbnail_mark = 1;
+    seed("fuzz_save", "current", encode_save(image));
+    std::vector<uint8_t> older(k_old_save_bytes, 0);
+    older[0] = 3;
+    seed("fuzz_save", "older", older);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -213,5 +228,6 @@ int main(int argc, char** argv) {
     asset_archives();
     archived_tiff();
     sounds();
+    saves();
     return 0;
 }
