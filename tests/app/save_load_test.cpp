@@ -3,16 +3,28 @@
 // are short, damaged or hostile.
 #include <gtest/gtest.h>
 
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <vector>
 
 #include "app/game.h"
+#include "app/menu.h"
 #include "app/save_file.h"
 #include "app/save_load.h"
 #include "platform/headless/headless_platform.h"
 #include "tests/app/temp_dir.h"
+
+// This test program's own rename: armed, the process dies where a save would be renamed into
+// place, as a crash at that moment would end it.
+bool g_die_at_rename = false;
+extern "C" int rename(const char* from, const char* to) {
+    if (g_die_at_rename) _exit(3);
+    return int(syscall(SYS_rename, from, to));
+}
 
 namespace {
 
@@ -296,4 +308,59 @@ TEST(SaveLoad, DamagedFilesNeverCrashAndChangeOnlyWhatTheyMayChange) {
             EXPECT_EQ(g.story.MainSost, 42) << "nothing was loaded";
         }
     }
+}
+
+TEST(SaveLoad, ACrashWhileSavingLeavesThePreviousSaveAsItWas) {
+    Playing p;
+    Game& g = *p.game;
+    g.story.MainSost = 1;
+    save_game(g, k_quick_save_path);
+    const std::vector<uint8_t> before = file_bytes(k_quick_save_path);
+    ASSERT_EQ(before.size(), k_save_bytes);
+    g.story.MainSost = 2;
+    EXPECT_EXIT(
+        {
+            g_die_at_rename = true;
+            save_game(g, k_quick_save_path);
+        },
+        ::testing::ExitedWithCode(3), "");
+    EXPECT_EQ(file_bytes(k_quick_save_path), before);
+    // The unfinished file is not a save the menu would list.
+    list_saves(g);
+    EXPECT_EQ(g.menu.save_list, std::vector<std::string>{"quick.sav"});
+}
+
+TEST(SaveLoad, AnOlderSaveLoads) {
+    Playing p;
+    Game& g = *p.game;
+    std::vector<uint8_t> old(k_old_save_bytes, 0);
+    old[0] = 6; // the chapel, first hero, no format mark
+    const size_t after_objects = 2052 + k_object_count * k_old_object_record_bytes;
+    old[after_objects] = 7;         // MainSost
+    old[after_objects + 4 * 2] = 4; // previous_scene
+    const size_t object_5 = 2052 + 5 * k_old_object_record_bytes;
+    old[object_5] = 100; // the axe is owned
+    put_file("saves/old.sav", old);
+    load_game(g, "saves/old.sav");
+    EXPECT_EQ(g.story.current_scene, 6);
+    EXPECT_EQ(g.story.MainSost, 7);
+    EXPECT_EQ(g.story.previous_scene, 4);
+    EXPECT_EQ(g.records.objects[5].state, 100);
+}
+
+TEST(SaveLoad, AMenuSaveShowsTheScreenAsTheMenuFoundIt) {
+    Playing p;
+    Game& g = *p.game;
+    DisplayDevice& dev = g.display;
+    surface_fill(*dev.back_buffer, nullptr, pack_rgb(dev.back_buffer->format, 200, 0, 0));
+    open_menu_from_game(g); // keeps the screen in screen_copy
+    surface_fill(*dev.back_buffer, nullptr, pack_rgb(dev.back_buffer->format, 0, 0, 200));
+    g.saves.name_entry = 1;
+    g.saves.save_name = "saves\\MENU";
+    save_name_character(g, 13);
+    const std::vector<uint8_t> bytes = file_bytes("saves/MENU.sav");
+    ASSERT_EQ(bytes.size(), k_save_bytes);
+    const uint8_t* first = &bytes[k_thumbnail_mark_offset + 4];
+    EXPECT_EQ(first[2], 200) << "red: the screen when the menu opened";
+    EXPECT_EQ(first[0], 0);
 }
