@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/game_frame.h"
+#include "app/save_load.h"
 #include "tests/support/demo_game.h"
 
 namespace {
@@ -62,3 +63,34 @@ BENCHMARK(game_pass)
     ->Arg(software_blob)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();
+
+namespace {
+
+// Saving the clearing's game (the thumbnail and the whole file written into place), and loading
+// it back (the scene rebuilt by its loaders, the characters' models read again).
+void save_and_load(benchmark::State& state) {
+    if (chdir(demo_dir().c_str()) != 0 || access("data.res", R_OK) != 0) {
+        state.SkipWithError("no demo data; run vantor-tool make-demo first");
+        return;
+    }
+    std::unique_ptr<Game> game = start_demo_game({}, 4, 0);
+    if (!game) {
+        state.SkipWithError("the game did not start");
+        return;
+    }
+    Game& g = *game;
+    for (int i = 0; i < 5; ++i) run_game_frame(g);
+    const bool loading = state.range(0) == 1;
+    save_game(g, k_quick_save_path);
+    for (auto _ : state) {
+        if (loading)
+            load_game(g, k_quick_save_path);
+        else
+            save_game(g, k_quick_save_path);
+    }
+    stop_demo_game(g);
+}
+
+} // namespace
+
+BENCHMARK(save_and_load)->ArgName("load")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

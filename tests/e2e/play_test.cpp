@@ -156,6 +156,25 @@ TEST_F(Play, TheMenuWithTheMouse) {
     EXPECT_EQ(fs::file_size(dir / "saves/ABCDEFG.sav"), 369744u);
 }
 
+TEST_F(Play, MenuScreensOnBothPaths) {
+    expect_ok("make_quick_save.script", "--start-scene 4 --hero 0");
+    for (const char* path : {"device", "software"}) {
+        GameConfig config;
+        config.true_colour = 1;
+        config.smoothing = 1;
+        config.effects_volume = 2;
+        const bool device = path == std::string("device");
+        config.hardware_acceleration = device ? 1 : 0; // so the software path keeps 32 bits
+        write_settings(config);
+        expect_ok("menu_screens.script", device ? "" : "--device none");
+        for (const char* page : {"menu_main", "menu_options", "menu_save"}) {
+            RgbImage shot;
+            ASSERT_TRUE(read_png((dir / (std::string(page) + ".png")).string(), shot)) << page;
+            EXPECT_TRUE(matches_golden(std::string(page) + "_" + path + "_32", shot)) << page;
+        }
+    }
+}
+
 TEST_F(Play, TheSoundSwitchDoesNotChangeWhatHappensInTheScene) {
     std::vector<uint8_t> frames[2];
     for (const int32_t sound : {1, 0}) {

@@ -7,12 +7,13 @@
 
 #include "tests/e2e/demo_folder.h"
 #include "tests/support/demo_game.h"
+#include "tests/support/golden.h"
 
 namespace {
 
 constexpr int k_axe = 5, k_jug = 40;
 
-class Toolbar : public ::testing::Test {
+class Toolbar : public ::testing::TestWithParam<bool> {
 protected:
     std::unique_ptr<Game> game;
 
@@ -20,7 +21,9 @@ protected:
         const std::filesystem::path dir = make_demo_folder();
         ASSERT_FALSE(dir.empty());
         std::filesystem::current_path(dir);
-        game = start_demo_game({}, 4, 0);
+        DemoGameOptions o;
+        o.hardware = GetParam();
+        game = start_demo_game(o, 4, 0);
         ASSERT_NE(game, nullptr);
         run_game_frame(*game);
     }
@@ -32,7 +35,7 @@ protected:
     void previous() { click_in_game(*game, 388, 230); }
 };
 
-TEST_F(Toolbar, CarouselKeepsToOwnedToolsAndStopsAtBothEnds) {
+TEST_P(Toolbar, CarouselKeepsToOwnedToolsAndStopsAtBothEnds) {
     Game& g = *game;
     click_in_game(g, 100, 100, 1);
     ASSERT_EQ(g.toolbar.toolbar_open, 1);
@@ -52,6 +55,15 @@ TEST_F(Toolbar, CarouselKeepsToOwnedToolsAndStopsAtBothEnds) {
     EXPECT_EQ(g.toolbar.current_tool, k_axe) << "previous on the lowest keeps it";
     next();
     ASSERT_TRUE(g.toolbar.tool_picture) << "gfx/tools/tool040.bmp";
+    // The bar as the player sees it: the jug, its name, the arrows (and the glow on the device).
+    g.input.mouse_x = 300, g.input.mouse_y = 440;
+    run_game_frame(g);
+    int w = 0, h = 0;
+    RgbImage shot;
+    shot.rgb = headless::presented_rgb(w, h);
+    shot.width = w, shot.height = h;
+    EXPECT_TRUE(
+        matches_golden(GetParam() ? "toolbar_jug_device_32" : "toolbar_jug_software_32", shot));
 
     // Take the jug, close the bar: its icon stays at the lower right while it is held.
     click_in_game(g, 449, 235);
@@ -66,7 +78,7 @@ TEST_F(Toolbar, CarouselKeepsToOwnedToolsAndStopsAtBothEnds) {
     EXPECT_EQ(g.toolbar.toolbar_open, 0);
 }
 
-TEST_F(Toolbar, NoticesOfToolsTakenInOnePassFollowInTableOrder) {
+TEST_P(Toolbar, NoticesOfToolsTakenInOnePassFollowInTableOrder) {
     Game& g = *game;
     g.records.objects[k_jug].state = 1;
     g.records.objects[k_axe].state = 1;
@@ -80,5 +92,8 @@ TEST_F(Toolbar, NoticesOfToolsTakenInOnePassFollowInTableOrder) {
     run_game_frame(g);
     EXPECT_EQ(g.records.objects[k_jug].state, 2);
 }
+
+INSTANTIATE_TEST_SUITE_P(BothPaths, Toolbar, ::testing::Bool(),
+                         [](const auto& p) { return p.param ? "Device" : "Software"; });
 
 } // namespace
