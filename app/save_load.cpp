@@ -153,15 +153,12 @@ void capture_save_image(const Game& game, SaveImage& s) {
                      std::span<uint8_t, k_actor_record_bytes>(
                          s.actors.data() + slot * k_actor_record_bytes, k_actor_record_bytes));
     s.thumbnail_mark = 1;
-    if (game.display.screen_copy)
-        thumbnail_of(*game.display.screen_copy, s.thumbnail);
-    else
-        s.thumbnail.assign(k_thumbnail_bytes, 0);
 }
 
 void save_game(Game& game, const std::string& path) {
     SaveImage image;
     capture_save_image(game, image);
+    if (game.display.screen_copy) thumbnail_of(*game.display.screen_copy, image.thumbnail);
     file_write_atomic(path, encode_save(image));
 }
 

@@ -47,6 +47,5 @@ void edit_save_name(Game& game, uint32_t code);
 // The character messages reach the name only while its entry is on.
 void save_name_character(Game& game, uint32_t code);
 
-// The state a save of the game holds now; and the thumbnail of a screen surface as a save stores
-// it (4x4 averages).
+// The state a save of the game holds now, without its thumbnail.
 void capture_save_image(const Game& game, SaveImage& image);
