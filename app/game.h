@@ -14,6 +14,8 @@
 #include "app/toolbar.h"
 #include "audio/sound.h"
 #include "render/actor.h"
+#include "render/effects.h"
+#include "render/hot_air.h"
 #include "render/render_state.h"
 #include "resources/hardware_texture.h"
 #include "resources/material.h"
@@ -21,6 +23,7 @@
 #include "resources/scene_background.h"
 #include "resources/scene_description.h"
 #include "resources/spoken_lines.h"
+#include "scenes/scene_effects.h"
 #include "scenes/scene_logic.h"
 #include "scenes/scene_records.h"
 #include "scenes/story_state.h"
@@ -36,6 +39,8 @@ struct Game {
     SceneCamera camera;
     Lighting lighting;
     FireTable fires{};
+    EffectTables effects;
+    HotAirState hot_air;
     FireFrames fire_frames;
     MaterialTable materials;
     TextState text;
@@ -48,6 +53,7 @@ struct Game {
     InterfaceAssets ui;
     SceneRecords records;
     SceneLogicState logic;
+    SceneEmitters emitters;
     DrawState draw;
     HardwareTextures textures;
 };

@@ -6,7 +6,6 @@
 #include <span>
 
 #include "platform/device3d.h"
-#include "render/actor.h"
 #include "render/render_state.h"
 #include "resources/picture.h"
 
@@ -15,7 +14,6 @@ struct Random;
 struct EffectContext {
     RenderContext& render;
     Random& random;
-    ActorContext* actors = nullptr; // animates the shared fly actor; none: its wings stay still
 
     // The 3D device path: the shared 512-quad buffer, the effect textures and the depth buffer
     // the glows of mode 1 look into.

@@ -7,6 +7,19 @@
 #include "render/effect_context.h"
 #include "render/model_draw.h"
 
+namespace {
+
+// The fly's one looping state. It is not a character: it stands in no collision circle and
+// chooses no idle variations, so its frame simply runs round.
+void beat_wings(Actor& fly) {
+    const AnimEntry& e = anim_at(fly, fly.state);
+    fly.frame += e.step;
+    if (!(fly.frame <= e.last)) fly.frame = e.loop_to;
+    if (!(fly.frame >= e.first)) fly.frame = e.first;
+}
+
+} // namespace
+
 FlyingObject* add_flying_object(FlyingObjects& table, Random& random, const Vec3& centre,
                                 const Vec3& orbit, const Vec3& phase_speed, float scale,
                                 uint32_t tint, int32_t glowing, uint32_t glow_colour) {
@@ -41,8 +54,8 @@ Vec3 flying_position(const FlyingObject& f) {
     const Matrix rx = rotation_x(std::sin(f.phase.x) * pi);
     const Matrix ry = rotation_y(std::sin(f.phase.y) * pi);
     const Matrix rz = rotation_z(std::sin(f.phase.z) * pi);
-    const Matrix m = multiply(
-        multiply(multiply(translation(f.orbit.x, f.orbit.y, f.orbit.z), rx), rz), ry);
+    const Matrix m =
+        multiply(multiply(multiply(translation(f.orbit.x, f.orbit.y, f.orbit.z), rx), rz), ry);
     return f.centre + Vec3{m.m[3][0], m.m[3][1], m.m[3][2]};
 }
 
@@ -52,7 +65,7 @@ void update_flying_objects(EffectContext& ctx, FlyingObjects& table, GlowTable& 
     bool any = false;
     for (const FlyingObject& f : table.flying_objects) any = any || (f.in_use && !f.paused);
     if (!any) return;
-    if (ctx.actors != nullptr) actor_animate_plain(*ctx.actors, fly);
+    beat_wings(fly);
     const bool can_draw = ctx.on_device() || ctx.render.soft.frame != nullptr;
     for (FlyingObject& f : table.flying_objects) {
         if (f.in_use == 0 || f.paused != 0) continue;

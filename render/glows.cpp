@@ -52,7 +52,8 @@ void draw_on_device(EffectContext& ctx, const Glow& g, float x, float y, float z
 }
 
 uint8_t scaled(uint16_t picture, uint32_t colour, int shift) {
-    return static_cast<uint8_t>(std::min<uint32_t>(255, picture * ((colour >> shift) & 0xFF) / 256));
+    return static_cast<uint8_t>(
+        std::min<uint32_t>(255, picture * ((colour >> shift) & 0xFF) / 256));
 }
 
 void draw_in_software(EffectContext& ctx, const Glow& g, int x, int y) {
@@ -66,7 +67,8 @@ void draw_in_software(EffectContext& ctx, const Glow& g, int x, int y) {
     for (int row = std::max(0, -top); row < 64 && top + row < 480; ++row)
         for (int col = std::max(0, -left); col < 64 && left + col < 640; ++col) {
             const uint16_t* src = &glow[(size_t(row) * 64 + size_t(col)) * 4];
-            const uint32_t add = scaled(src[0], g.colour, 0) | uint32_t(scaled(src[1], g.colour, 8)) << 8 |
+            const uint32_t add = scaled(src[0], g.colour, 0) |
+                                 uint32_t(scaled(src[1], g.colour, 8)) << 8 |
                                  uint32_t(scaled(src[2], g.colour, 16)) << 16;
             uint8_t* at = &frame[(size_t(top + row) * 640 + size_t(left + col)) * 4];
             uint32_t pixel;

@@ -65,15 +65,14 @@ void ripple_step(const RippleGrid& current, const RippleGrid& previous, RippleGr
     constexpr int w = k_ripple_columns;
     for (int i = k_first_cell; i < k_first_cell + k_rippled_cells; ++i) {
         const size_t c = size_t(i);
-        const uint32_t sum = current[c - 1] + current[c + 1] + current[c - w - 1] +
-                             current[c - w] + current[c - w + 1] + current[c + w - 1] +
-                             current[c + w] + current[c + w + 1];
+        const uint32_t sum = current[c - 1] + current[c + 1] + current[c - w - 1] + current[c - w] +
+                             current[c - w + 1] + current[c + w - 1] + current[c + w] +
+                             current[c + w + 1];
         spare[c] = subtract_halves(sum >> 2, previous[c]);
     }
 }
 
-void hot_air_step(HotAirState& s, Random& random, uint8_t* frame, int pitch,
-                  int bytes_per_pixel) {
+void hot_air_step(HotAirState& s, Random& random, uint8_t* frame, int pitch, int bytes_per_pixel) {
     drop(s.current, random);
     ripple_step(s.current, s.previous, s.spare);
     if (frame != nullptr && (bytes_per_pixel == 2 || bytes_per_pixel == 4))

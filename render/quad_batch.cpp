@@ -9,14 +9,14 @@ std::array<uint16_t, k_quad_capacity * 6> make_indices() {
     std::array<uint16_t, k_quad_capacity * 6> list{};
     for (int q = 0; q < k_quad_capacity; ++q) {
         const auto v = static_cast<uint16_t>(4 * q);
-        const uint16_t six[6] = {v, uint16_t(v + 1), uint16_t(v + 2),
-                                 uint16_t(v + 1), uint16_t(v + 2), uint16_t(v + 3)};
+        const uint16_t six[6] = {
+            v, uint16_t(v + 1), uint16_t(v + 2), uint16_t(v + 1), uint16_t(v + 2), uint16_t(v + 3)};
         std::copy(six, six + 6, list.begin() + 6 * q);
     }
     return list;
 }
 
-const std::array<uint16_t, k_quad_capacity * 6> k_indices = make_indices();
+const std::array<uint16_t, k_quad_capacity* 6> k_indices = make_indices();
 
 } // namespace
 
@@ -51,6 +51,6 @@ void quad_batch_end(QuadBatch& batch) {
 
 void draw_quads(Device3D& device, VertexBuffer& buffer, int first, int count) {
     if (count <= 0 || first < 0 || first + count > k_quad_capacity) return;
-    device_draw_indexed_primitive_vb(device, Primitive::triangle_list, buffer, 4 * first,
-                                     4 * count, k_indices.data(), 6 * count);
+    device_draw_indexed_primitive_vb(device, Primitive::triangle_list, buffer, 4 * first, 4 * count,
+                                     k_indices.data(), 6 * count);
 }

@@ -50,8 +50,8 @@ Vec3 spread(Random& random, float divisor) {
 }
 
 // The part every smoke spawner shares: a free entry with its lifetime, look, position and size.
-SmokeParticle* start_particle(SmokeTable& table, Random& random, float life_base,
-                              float life_spread, const SmokeLook& look) {
+SmokeParticle* start_particle(SmokeTable& table, Random& random, float life_base, float life_spread,
+                              const SmokeLook& look) {
     SmokeParticle* p = first_free(table);
     if (p == nullptr) return nullptr;
     *p = SmokeParticle{};
@@ -89,16 +89,18 @@ struct BlendFactors {
     uint32_t source, destination;
 };
 
-constexpr BlendFactors k_blend[6] = {
-    {BLEND_ONE, BLEND_INVSRCCOLOR},        {BLEND_INVSRCALPHA, BLEND_INVSRCCOLOR},
-    {BLEND_INVDESTCOLOR, BLEND_INVSRCCOLOR}, {BLEND_INVSRCALPHA, BLEND_INVSRCCOLOR},
-    {BLEND_ONE, BLEND_ONE},                {BLEND_ONE, BLEND_SRCCOLOR}};
+constexpr BlendFactors k_blend[6] = {{BLEND_ONE, BLEND_INVSRCCOLOR},
+                                     {BLEND_INVSRCALPHA, BLEND_INVSRCCOLOR},
+                                     {BLEND_INVDESTCOLOR, BLEND_INVSRCCOLOR},
+                                     {BLEND_INVSRCALPHA, BLEND_INVSRCCOLOR},
+                                     {BLEND_ONE, BLEND_ONE},
+                                     {BLEND_ONE, BLEND_SRCCOLOR}};
 
 void set_blend(Device3D& d, int32_t mode) {
     device_set_render_state(d, RenderState::src_blend, k_blend[mode].source);
     device_set_render_state(d, RenderState::dest_blend, k_blend[mode].destination);
-    device_set_texture_stage_state(d, 0, StageState::alpha_arg1, mode == 3 ? TA_DIFFUSE
-                                                                           : TA_TEXTURE);
+    device_set_texture_stage_state(d, 0, StageState::alpha_arg1,
+                                   mode == 3 ? TA_DIFFUSE : TA_TEXTURE);
 }
 
 void begin_states(EffectContext& ctx) {

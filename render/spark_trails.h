@@ -15,8 +15,8 @@ inline constexpr int k_spark_trail_count = 256;
 struct SparkTrail {
     int32_t lifetime = 0; // frames; 0 free
     Vec3 position, velocity;
-    float gravity = 0;              // added to velocity.y every frame
-    std::array<Vec3, 4> trail{};    // the four previous positions, newest first
+    float gravity = 0;           // added to velocity.y every frame
+    std::array<Vec3, 4> trail{}; // the four previous positions, newest first
 };
 
 using SparkTrailTable = std::array<SparkTrail, k_spark_trail_count>;
