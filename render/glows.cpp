@@ -42,9 +42,10 @@ void draw_on_device(EffectContext& ctx, const Glow& g, float x, float y, float z
     Device3D& d = *ctx.render.device;
     const bool per_pixel = g.mode == k_glow_per_pixel;
     const float depth = per_pixel ? z : 0;
+    // Counter-clockwise on the screen, so the fixed clockwise culling keeps the strip.
     const TLVertex v[4] = {{x - k_half, y - k_half, depth, 0.5f, g.colour, 0xFF000000u, 0, 0},
-                           {x + k_half, y - k_half, depth, 0.5f, g.colour, 0xFF000000u, 1, 0},
                            {x - k_half, y + k_half, depth, 0.5f, g.colour, 0xFF000000u, 0, 1},
+                           {x + k_half, y - k_half, depth, 0.5f, g.colour, 0xFF000000u, 1, 0},
                            {x + k_half, y + k_half, depth, 0.5f, g.colour, 0xFF000000u, 1, 1}};
     if (per_pixel) device_set_render_state(d, RenderState::z_enable, 1);
     device_draw_primitive(d, Primitive::triangle_strip, k_fvf_textured, v, 4);

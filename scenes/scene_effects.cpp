@@ -91,7 +91,9 @@ int start_shimmer_over_fire(Game& game, int slot) {
     if (f.lifetime == 0) return -1;
     // A flame particle rises height x 0.2 a frame for at most 16 / 0.6 frames.
     const Vec3 top = f.position - Vec3{0, f.height * 0.2f * 16 / 0.6f, 0};
-    const Matrix& vp = game.camera.view_projection;
+    // Scene set-up calls this before the first pass has made the view-projection of the new
+    // camera, so it is made here.
+    const Matrix vp = multiply(game.camera.view_matrix, game.camera.projection_matrix);
     const ScreenPoint base = project_point(vp, f.position), tip = project_point(vp, top);
     if (!(base.z > 0 && tip.z > 0)) return -1;
     const float x = base.x - k_shimmer_width / 2.0f, y = tip.y - 24;
