@@ -79,16 +79,13 @@ void flame_in_software(EffectContext& ctx, const ScreenPoint& p, float extent) {
         t.depth16.size() < 640 * 480 || !(p.z >= 0) || !(extent < 1e6f))
         return;
     if (!(std::fabs(p.x) < 1e6f && std::fabs(p.y) < 1e6f)) return;
-    const int hi = std::max(0, static_cast<int>(extent));
-    const int x = static_cast<int>(p.x), y = static_cast<int>(p.y);
-    // Only a square wholly inside the screen, clear of its border, is drawn.
-    if (x - hi <= 0 || y - hi <= 0 || x + hi >= 639 || y + hi >= 479) return;
-    const FlameSprite s = flame_sprite(hi);
+    const FlameSprite s = flame_sprite(static_cast<int>(p.x), static_cast<int>(p.y),
+                                       std::max(0, static_cast<int>(extent)));
     if (s.side == 0) return;
     // A sprite the list has no room for would stay in the frame picture, never cleaned.
     if (dirty.back().in_use != 0) return;
     const int32_t depth = software_depth(p.z);
-    const int left = x - s.side / 2, top = y - s.side / 2;
+    const int left = s.left, top = s.top;
     const uint8_t* frame = ctx.fire_frames->bgra.data() + size_t(s.frame) * k_fire_frame_pixels * 4;
     for (int row = 0; row < s.side; ++row)
         for (int col = 0; col < s.side; ++col) {
@@ -128,10 +125,13 @@ void burn(EffectContext& ctx, SceneFire& f, GlowTable& glows, SparkleTable& spar
 
 } // namespace
 
-FlameSprite flame_sprite(int half) {
-    const int side = std::min(2 * std::max(half, 0), 2 * k_fire_frame_count);
+FlameSprite flame_sprite(int x, int y, int half) {
+    // Only a square wholly inside the screen, clear of its border, is drawn.
+    if (x - half <= 0 || y - half <= 0 || x + half >= 639 || y + half >= 479) return {};
+    const int side = std::min(2 * half, 2 * k_fire_frame_count);
     if (side <= 1) return {};
-    return {k_fire_frame_count - side / 2, side};
+    // The largest frame is 32 pixels: a larger flame's sprite is centred on its square.
+    return {k_fire_frame_count - side / 2, side, x - side / 2, y - side / 2};
 }
 
 void draw_fires(EffectContext& ctx, FireTable& fires, GlowTable& glows, SparkleTable& sparkles) {

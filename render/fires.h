@@ -14,10 +14,13 @@ struct EffectContext;
 // for ever; others count down.
 void draw_fires(EffectContext& ctx, FireTable& fires, GlowTable& glows, SparkleTable& sparkles);
 
-// The flame sprite of the software path for a projected flame of half-extent `half` (pixels):
-// its frame number and side, or side 0 when nothing is drawn.
+// The flame sprite of the software path for a flame projected to pixel (x, y) with half-extent
+// `half`: the pre-scaled frame, its side and its top-left corner. Side 0 when nothing is drawn:
+// the flame's square touches or crosses the screen's border, or the sprite would be a pixel or
+// less.
 struct FlameSprite {
     int frame = 0;
     int side = 0;
+    int left = 0, top = 0;
 };
-FlameSprite flame_sprite(int half);
+FlameSprite flame_sprite(int x, int y, int half);

@@ -24,6 +24,22 @@ std::span<const uint16_t> quad_indices() {
     return k_indices;
 }
 
+bool prepare_quad_buffer(VertexBuffer& buffer) {
+    static constexpr float k_corner_uv[4][2] = {
+        {0.005f, 0.005f}, {0.005f, 0.995f}, {0.995f, 0.005f}, {0.995f, 0.995f}};
+    if (buffer.stride != int(sizeof(TLVertex))) return false;
+    void* data = nullptr;
+    if (vertex_buffer_lock(buffer, data) != Result::ok) return false;
+    auto* v = static_cast<TLVertex*>(data);
+    for (int i = 0; i < buffer.capacity; ++i) {
+        v[i].rhw = 0.5f;
+        v[i].u = k_corner_uv[i % 4][0];
+        v[i].v = k_corner_uv[i % 4][1];
+    }
+    vertex_buffer_unlock(buffer);
+    return true;
+}
+
 QuadBatch quad_batch_begin(VertexBuffer* buffer) {
     QuadBatch b;
     b.buffer = buffer;

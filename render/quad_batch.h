@@ -15,6 +15,10 @@ inline constexpr int k_quad_capacity = 512;
 // bottom left, top right, bottom right, as the buffer's texture coordinates are.
 std::span<const uint16_t> quad_indices();
 
+// Fill every vertex's reciprocal w (0.5) and texture coordinates (the corners just inside the
+// texture's edges, so linear filtering does not wrap around). False when it cannot be locked.
+bool prepare_quad_buffer(VertexBuffer& buffer);
+
 struct QuadBatch {
     VertexBuffer* buffer = nullptr;
     TLVertex* vertices = nullptr; // null: the buffer could not be locked
