@@ -3,10 +3,12 @@ BUILD      ?= build
 BUILD_ASAN ?= build-asan
 BUILD_FUZZ ?= build-fuzz
 FUZZ_TIME  ?= 20
+FUZZ_LONG_TIME ?= 600
+FUZZ_JOBS  ?= 1
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-normal test-asan demo clean format fuzz
+.PHONY: all deps build run test test-normal test-asan demo clean format fuzz fuzz-build fuzz-long
 
 all: build
 
@@ -19,8 +21,10 @@ $(BUILD)/build.ninja: | deps
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The data is made again only when vantor-tool changed (scripts/demo-data.sh keeps a stamp). The
+# folder is the build's own, so make-demo may replace it even from before it marked its output.
 demo: build
-	$(BUILD)/vantor-tool make-demo $(BUILD)/demo
+	bash scripts/demo-data.sh $(BUILD)/vantor-tool $(BUILD)/demo
 
 run: demo
 	cd $(BUILD)/demo && ../vantor
@@ -39,19 +43,17 @@ test: deps
 # Every loader's libFuzzer target for FUZZ_TIME seconds, starting from small valid files that the
 # format writers make. A crash, a hang (an input taking over 10 s) or a sanitizer report fails.
 FUZZ_FLAGS = -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
-fuzz: deps
+fuzz-build: deps
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_FUZZ=ON -DVANTOR_BENCH=OFF "-DCMAKE_C_FLAGS=$(FUZZ_FLAGS)" "-DCMAKE_CXX_FLAGS=$(FUZZ_FLAGS)" $(CMAKE_FLAGS)
 	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target fuzz_all
-	rm -rf $(BUILD_FUZZ)/corpus && mkdir -p $(BUILD_FUZZ)/artifacts
-	$(BUILD_FUZZ)/fuzz/fuzz_seeds $(BUILD_FUZZ)/corpus
-	set -e; for t in $(BUILD_FUZZ)/fuzz/fuzz_*; do \
-	  name=$$(basename $$t); [ $$name = fuzz_seeds ] && continue; \
-	  echo "== $$name"; mkdir -p $(BUILD_FUZZ)/corpus/$$name; \
-	  status=0; $$t -max_total_time=$(FUZZ_TIME) -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-	    -artifact_prefix=$(BUILD_FUZZ)/artifacts/$$name- $(BUILD_FUZZ)/corpus/$$name \
-	    > $(BUILD_FUZZ)/artifacts/$$name.log 2>&1 || status=$$?; \
-	  tail -n 12 $(BUILD_FUZZ)/artifacts/$$name.log; [ $$status -eq 0 ] || exit 1; \
-	done
+
+fuzz: fuzz-build
+	bash scripts/run-fuzzers.sh $(BUILD_FUZZ) $(FUZZ_TIME)
+
+# Not run by CI: every target for FUZZ_LONG_TIME seconds (10 minutes by default), FUZZ_JOBS
+# targets at a time, with the executions of each in $(BUILD_FUZZ)/artifacts/summary.txt.
+fuzz-long: fuzz-build
+	bash scripts/run-fuzzers.sh $(BUILD_FUZZ) $(FUZZ_LONG_TIME) $(FUZZ_JOBS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -38,6 +38,9 @@ void create_window(Game& game, int32_t clean_exit);
 
 int init_globals(Game& game);
 
+// Hand `music_track` to the music step (before every pass while no video plays).
+int run_music_step(Game& game);
+
 int window_proc(Game& game, const Message& message);
 
 // Write the configuration file and remember the clean-exit word when it was written.

@@ -15,16 +15,17 @@ struct CursorKind {
 };
 
 constexpr CursorKind k_kinds[k_cursor_kinds] = {
-    {0, 0, false, -1},       // plain pointer
-    {0.5f, 15, false, 62},   // take or operate: sound/global/view1.wav
-    {0.333f, 15, false, 61}, // look: view.wav
-    {0.5f, 9, true, 59},     // use the tool in hand: view2.wav
-    {0.333f, 15, false, 58}, // exit: view3.wav
-    {0.333f, 7, false, 52},  // talk: view4.wav
+    {0, 0, false, -1},                        // plain pointer
+    {0.5f, 15, false, k_sound_take_cursor},   // take or operate: sound/global/view1.wav
+    {0.333f, 15, false, k_sound_look_cursor}, // look: view.wav
+    {0.5f, 9, true, k_sound_use_cursor},      // use the tool in hand: view2.wav
+    {0.333f, 15, false, k_sound_exit_cursor}, // exit: view3.wav
+    {0.333f, 7, false, k_sound_talk_cursor},  // talk: view4.wav
 };
 
 constexpr int k_frame_height = 32;
-constexpr int k_entry_sounds[] = {61, 62, 59, 58, 52};
+constexpr int k_entry_sounds[] = {k_sound_look_cursor, k_sound_take_cursor, k_sound_use_cursor,
+                                  k_sound_exit_cursor, k_sound_talk_cursor};
 
 // The kind this pass shows: the plain pointer over an open bar, and the tool instead of taking or
 // talking while a tool is held.
@@ -81,4 +82,10 @@ void draw_cursor(Game& game) {
         draw_arrow(*back, *picture, game.input.mouse_x, game.input.mouse_y);
     else
         draw_animated(game, *back, *picture, k_kinds[kind]);
+}
+
+void draw_menu_cursor(Game& game) {
+    Surface* back = game.display.back_buffer;
+    Surface* picture = game.ui.cursor[0].get();
+    if (back && picture) draw_arrow(*back, *picture, game.input.mouse_x, game.input.mouse_y);
 }

@@ -21,5 +21,7 @@ struct CursorState {
 
 // The cursor, its entry sound and its animation step.
 void draw_cursor(Game& game);
+// The menu's cursor: the plain arrow at the mouse, clipped at the screen's edges.
+void draw_menu_cursor(Game& game);
 // Subtitle panel, text and frame, the speech countdown, and the exit caption.
 void draw_texts(Game& game);

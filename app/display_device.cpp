@@ -349,6 +349,7 @@ void release_display(Game& game) {
     dev.back_buffer = nullptr;
     dev.primary_surface.reset();
     dev.device.reset();
+    stop_music(game.music);
     dev.sprite_vertex_buffer.reset();
     dev.point_vertex_buffer.reset();
     dev.quad_vertex_buffer.reset();
@@ -362,4 +363,5 @@ void release_display(Game& game) {
     dev.background_surface.reset();
     dev.gamma_control = false;
     dev.display = Display{};
+    stop_sound_device(game.sound);
 }

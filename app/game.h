@@ -9,9 +9,11 @@
 #include "app/frame_state.h"
 #include "app/input.h"
 #include "app/interface_assets.h"
+#include "app/menu.h"
 #include "app/random.h"
 #include "app/save_load.h"
 #include "app/toolbar.h"
+#include "audio/music.h"
 #include "audio/sound.h"
 #include "render/actor.h"
 #include "render/effects.h"
@@ -23,6 +25,7 @@
 #include "resources/scene_background.h"
 #include "resources/scene_description.h"
 #include "resources/spoken_lines.h"
+#include "scenes/puzzle.h"
 #include "scenes/scene_effects.h"
 #include "scenes/scene_logic.h"
 #include "scenes/scene_records.h"
@@ -45,15 +48,18 @@ struct Game {
     MaterialTable materials;
     TextState text;
     SoundState sound;
+    MusicState music;
     ActorState actors; // the 16 character slots and what their update shares
     FrameState frame;
     CursorState cursor;
     ToolbarState toolbar;
     SaveState saves;
+    MenuState menu;
     InterfaceAssets ui;
     SceneRecords records;
     SceneLogicState logic;
     SceneEmitters emitters;
+    PuzzleState puzzle;
     DrawState draw;
     HardwareTextures textures;
 };

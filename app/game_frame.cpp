@@ -5,13 +5,11 @@
 #include "app/game_render.h"
 #include "render/shadows.h"
 #include "resources/picture.h"
+#include "scenes/puzzle.h"
 #include "scenes/scene_change.h"
 #include "scenes/scene_routines.h"
 
 namespace {
-
-constexpr int k_sound_drop_tool = 53;
-constexpr int k_sound_open_toolbar = 57;
 
 bool left_down(const Game& game) {
     return (game.input.mouse_buttons[0] & 0x80) != 0;
@@ -121,8 +119,8 @@ void run_mode_step(Game& game) {
     case 0:
         run_scene_mode(game);
         return;
-    case 1: // the picture puzzle comes with its own step; until then it ends at once
-        game.app.Minigame = 0;
+    case 1:
+        if (puzzle_step(game)) game.app.Minigame = 0;
         break;
     default: // a video plays; video playback ends the mode
         game.app.Minigame = 0;

@@ -2,30 +2,59 @@
 
 #include "app/game.h"
 #include "app/game_frame.h"
+#include "app/interface_assets.h"
+#include "resources/picture.h"
 #include "scenes/scene_change.h"
 
-void init_menu(Game&) {}
+namespace {
+
+// After a display loss in the menu: every surface usable again with its picture, and the game's
+// copies of the scene put back, so that resuming shows the scene.
+void recover_menu_surfaces(Game& game) {
+    DisplayDevice& dev = game.display;
+    display_restore_all_surfaces(dev.display);
+    init_menu(game);
+    reload_interface_assets(game);
+    SceneRecords& r = game.records;
+    for (AnimStrip& strip : r.strips)
+        if (strip.has_path) load_picture_surface(dev, strip.picture, strip.path);
+    for (size_t n = 0; n < r.objects.size(); ++n)
+        if (!r.object_paths[n].empty())
+            load_picture_surface(dev, r.objects[n].picture, r.object_paths[n]);
+    if (dev.background_copy && dev.background_pristine)
+        surface_copy(*dev.background_copy, 0, 0, *dev.background_pristine, nullptr, false);
+    if (game.config.hardware_acceleration && dev.scene_depth_surface && dev.spare_depth_surface)
+        surface_copy(*dev.scene_depth_surface, 0, 0, *dev.spare_depth_surface, nullptr, false);
+}
+
+// The menu's picture on the back buffer; false when the display was lost (the pass then shows
+// what the recovery left).
+bool copy_menu_picture(Game& game) {
+    DisplayDevice& dev = game.display;
+    if (!dev.back_buffer || !dev.background_surface) return true;
+    const Result r = surface_copy(*dev.back_buffer, 0, 0, *dev.background_surface, nullptr, false);
+    if (r != Result::surface_lost && r != Result::surface_busy) return true;
+    recover_menu_surfaces(game);
+    return false;
+}
+
+} // namespace
 
 void run_menu_frame(Game& game) {
     const uint32_t start = sys_milliseconds();
-    set_gamma(game, game.config.gamma_level);
+    game.frame.frame_start = start * 0.001;
+    game.camera.view_projection = multiply(game.camera.view_matrix, game.camera.projection_matrix);
     if (!read_mouse(game)) return;
-    // Until the menu has its pages, its one command is the new game: a click while no game runs
-    // starts one in the hero choice.
-    if (game.story.current_scene == -1 && (game.input.mouse_buttons[0] & 0x80) != 0) {
-        new_game(game);
-        game.frame.LeftKey = 1; // the click that started the game is not one in the scene
-        game.app.menu_mode = 0;
-        return;
-    }
-    if (Surface* back = game.display.back_buffer) {
-        if (surface_fill(*back, nullptr, 0) == Result::surface_lost) surface_restore(*back);
-    }
+    if ((game.input.mouse_buttons[0] & 0x80) == 0) game.frame.LeftKey = 0;
+    set_gamma(game, game.config.gamma_level);
+    if (copy_menu_picture(game)) draw_menu_page(game);
     flip_frame(game);
     pace_pass(start, 35);
+    menu_page_clicks(game);
 }
 
 void open_menu_from_game(Game& game) {
+    mute_all(game.sound);
     DisplayDevice& dev = game.display;
     if (dev.background_copy && dev.background_surface)
         surface_copy(*dev.background_copy, 0, 0, *dev.background_surface, nullptr, false);
@@ -36,7 +65,17 @@ void open_menu_from_game(Game& game) {
 }
 
 void menu_escape(Game& game) {
-    if (game.story.current_scene == -1) return;
+    MenuState& m = game.menu;
+    const bool playing = game.story.current_scene != -1;
+    if (m.menu_page == 1 && !playing) init_menu(game); // the main page again
+    if (m.menu_panel != 0) {
+        m.menu_panel = 0;
+        game.saves.name_entry = 0;
+        return;
+    }
+    if (!playing) return;
+    recompute_saved_volumes(game.sound, game.config.effects_volume, game.config.speech_volume);
+    restore_all(game.sound);
     DisplayDevice& dev = game.display;
     if (dev.background_copy && dev.background_surface)
         surface_copy(*dev.background_surface, 0, 0, *dev.background_copy, nullptr, false);

@@ -11,6 +11,7 @@
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "resources/scene_background.h"
+#include "scenes/puzzle.h"
 #include "scenes/scene_change.h"
 #include "scenes/scene_routines.h"
 
@@ -194,8 +195,7 @@ void load_game_data(Game& game, std::span<const uint8_t> bytes) {
 
     apply_words(game, image);
     setup_scene_characters(game);
-    // A puzzle in progress starts afresh with the puzzle's own set-up, in its mode of the game
-    // step.
+    if (game.app.Minigame == 1) puzzle_setup(game); // a puzzle in progress starts afresh
     FrameState& f = game.frame;
     if (f.fade_level != game.config.gamma_level && f.fade_state == 0)
         f.fade_level = game.config.gamma_level;

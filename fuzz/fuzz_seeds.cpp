@@ -15,7 +15,9 @@
 #include "resources/targa_writer.h"
 #include "resources/text_table.h"
 #include "resources/tiff_picture.h"
+#include "resources/wav.h"
 #include "resources/zbf.h"
+#include "tests/support/bmp_fixture.h"
 
 namespace fs = std::filesystem;
 
@@ -106,6 +108,96 @@ void others() {
     seed("fuzz_text_table", "lines", encode_text_table(lines));
 }
 
+// Bitmaps of every kind the device-texture reader takes.
+void device_bitmaps() {
+    const std::vector<uint32_t> colours = {0x000000, 0xFF8040, 0x10E0A0, 0x808080};
+    std::vector<uint32_t> palette16; // core headers always carry a full table
+    for (uint32_t i = 0; i < 16; ++i) palette16.push_back(i * 0x0F0F0F ^ 0x400000);
+    const std::pair<const char*, BmpFixture> kinds[] = {
+        {"rgb24", {3, 2, 24, 0, 40, {}, {}, std::vector<uint8_t>(24, 0x5A)}},
+        {"rgb24_top_first", {1, -2, 24, 0, 40, {}, {}, {1, 2, 3, 0, 4, 5, 6, 0}}},
+        {"core_palette4", {2, 2, 4, 0, 12, palette16, {}, {0x01, 0, 0, 0, 0x23, 0, 0, 0}}},
+        {"palette8", {2, 2, 8, 0, 40, colours, {}, {3, 1, 0, 0, 0, 2, 0, 0}}},
+        {"palette4", {3, 1, 4, 0, 40, palette16, {}, {0x12, 0x30, 0, 0}}},
+        {"palette1", {9, 1, 1, 0, 40, {0, 0xFFFFFF}, {}, {0xA5, 0x80, 0, 0}}},
+        {"rgb555", {2, 1, 16, 0, 40, {}, {}, {0x1F, 0x7C, 0xE0, 0x03}}},
+        {"fields565", {2, 1, 16, 3, 40, {}, {0xF800, 0x07E0, 0x001F}, {0xE0, 0x07, 0x1F, 0}}},
+        {"fields32_alpha",
+         {1, 1, 32, 3, 108, {}, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, {1, 2, 3, 4}}},
+        {"fields32_v3", {1, 1, 32, 3, 56, {}, {0xFF00, 0xFF0000, 0xFF000000, 0xFF}, {1, 2, 3, 4}}},
+        // Runs, an absolute run, end of line, a delta and the end-of-picture mark.
+        {"rle8",
+         {4, 3, 8, 1, 40, colours, {}, {2, 1, 0, 3, 2, 0, 1, 0, 0, 0, 0, 2, 1, 1, 2, 3, 0, 1}}},
+        {"rle4", {5, 2, 4, 2, 40, palette16, {}, {3, 0x12, 0, 3, 0x31, 0x20, 0, 0, 5, 0x33, 0, 1}}},
+    };
+    for (const auto& [name, fixture] : kinds) seed("fuzz_decode_bmp", name, make_bmp(fixture));
+}
+
+// Archives for the asset layer: well formed, and with entries pointing outside, overlapping
+// the table, wrapping 32 bits, or repeating a name.
+void asset_archives() {
+    const std::vector<ArchiveFile> files = {{"data/scr_001.txt", {'s', 'c', 'e', 'n', 'e'}},
+                                            {"data/zones.txt", {'z'}},
+                                            {"data/a.bin", {}},
+                                            {"DATA/ZONES.TXT", {'s', 'e', 'c', 'o', 'n', 'd'}}};
+    std::vector<uint8_t> good;
+    if (!encode_archive(files, good)) return;
+    seed("fuzz_asset", "good", good);
+    auto patched = [&](const char* name, size_t entry, uint32_t offset, uint32_t size) {
+        std::vector<uint8_t> b = good;
+        const size_t at = 4 + entry * k_archive_entry_bytes + k_archive_name_bytes;
+        for (int i = 0; i < 4; ++i) {
+            b[at + i] = static_cast<uint8_t>(offset >> (8 * i));
+            b[at + 4 + i] = static_cast<uint8_t>(size >> (8 * i));
+        }
+        seed("fuzz_asset", name, b);
+    };
+    patched("beyond_end", 0, static_cast<uint32_t>(good.size()), 1);
+    patched("into_table", 1, 2, 100);
+    patched("wraps", 0, 0xFFFFFFF0u, 0x20);
+    patched("huge", 2, 4, 0xFFFFFFFFu);
+    seed("fuzz_asset", "count_beyond", [&] {
+        std::vector<uint8_t> b = good;
+        b[3] = 0x7F;
+        return b;
+    }());
+}
+
+// The scene picture inside an archive, after another entry's data.
+void archived_tiff() {
+    for (TiffCompression c : {TiffCompression::jpeg, TiffCompression::none}) {
+        std::vector<uint8_t> tiff, archive;
+        if (!encode_tiff(picture(640, 480), c, 50, tiff)) continue;
+        if (!encode_archive(std::vector<ArchiveFile>{{"data/other.bin", {1, 2, 3, 4, 5}},
+                                                     {"DATA/SCR_001.TIF", tiff}},
+                            archive))
+            continue;
+        seed("fuzz_tiff_archive", c == TiffCompression::jpeg ? "jpeg" : "plain", archive);
+    }
+}
+
+// Wave files of each kind the loader takes, small, for both sound readers.
+void sounds() {
+    struct Kind {
+        const char* name;
+        uint16_t channels, bits;
+        uint32_t rate;
+    } kinds[] = {{"mono8_11025", 1, 8, 11025},
+                 {"mono16_22050", 1, 16, 22050},
+                 {"stereo16_44100", 2, 16, 44100}};
+    for (const Kind& k : kinds) {
+        WavInfo info;
+        info.channels = k.channels;
+        info.bits = k.bits;
+        info.sample_rate = k.rate;
+        std::vector<uint8_t> samples(size_t(k.channels) * k.bits / 8 * 300);
+        for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>(i * 37);
+        const auto file = encode_wav(info, samples);
+        seed("fuzz_wave_sound", k.name, file);
+        seed("fuzz_music_reader", k.name, file);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -117,5 +209,9 @@ int main(int argc, char** argv) {
     pictures();
     scene_files();
     others();
+    device_bitmaps();
+    asset_archives();
+    archived_tiff();
+    sounds();
     return 0;
 }

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "platform/device3d_internal.h"
-#include "platform/files.h"
 #include "platform/image_file.h"
 
 namespace {
@@ -173,7 +172,7 @@ void texture_refresh(Texture& texture) {
 Result texture_create_from_file(const Device3D& device, const char* path, TexturePtr& out) {
     std::vector<uint8_t> bytes;
     Image image;
-    if (path == nullptr || !file_read_all(path, bytes) || !decode_image(bytes, image))
+    if (path == nullptr || !read_image_file(path, bytes) || !decode_image(bytes, image))
         return Result::failed;
     const DeviceCaps& caps = device.caps;
     int width = std::min(image.width, caps.max_texture_width);

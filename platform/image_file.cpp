@@ -1,7 +1,11 @@
 #include "platform/image_file.h"
 
+#include <algorithm>
 #include <bit>
+#include <cstdio>
 #include <cstring>
+
+#include "platform/files.h"
 
 namespace {
 
@@ -55,6 +59,15 @@ struct TargaPixels {
     }
 };
 
+// Can `available` bytes hold the pixels? Checked before the picture is allocated: plain data
+// holds every pixel, run-length data at least one packet (a header byte and one pixel) for each
+// 128 pixels.
+bool targa_data_fits(size_t available, int width, int height, int bytes, bool rle) {
+    const uint64_t pixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+    const uint64_t need = rle ? (pixels + 127) / 128 * (1 + bytes) : pixels * bytes;
+    return available >= need;
+}
+
 } // namespace
 
 bool decode_targa(std::span<const uint8_t> file, Image& out) {
@@ -66,7 +79,9 @@ bool decode_targa(std::span<const uint8_t> file, Image& out) {
     if (colour_map_type != 0 || (image_type != 2 && image_type != 10)) return fail(out);
     if ((depth != 24 && depth != 32) || !size_ok(width, height)) return fail(out);
     const size_t start = k_targa_header + static_cast<size_t>(id_length);
-    if (start > file.size()) return fail(out);
+    if (start > file.size() ||
+        !targa_data_fits(file.size() - start, width, height, depth / 8, image_type == 10))
+        return fail(out);
 
     start_image(out, width, height, depth, depth == 32);
     TargaPixels in{file.data() + start, file.size() - start, 0, depth / 8};
@@ -108,6 +123,7 @@ namespace {
 // ---- Bitmaps -------------------------------------------------------------------------------
 
 constexpr size_t k_file_header = 14;
+constexpr uint64_t k_rle_free_pixels = 256 * 256;
 
 enum Compression : uint32_t {
     BI_RGB = 0,
@@ -125,6 +141,10 @@ struct BmpInfo {
     std::vector<uint32_t> palette;
     size_t pixels_at = 0;
 };
+
+bool is_rle(const BmpInfo& info) {
+    return info.compression == BI_RLE8 || info.compression == BI_RLE4;
+}
 
 // One channel from a pixel word through a bit-field mask, scaled to 8 bits.
 uint32_t channel(uint32_t pixel, uint32_t mask) {
@@ -175,7 +195,7 @@ bool read_header(std::span<const uint8_t> file, BmpInfo& info) {
     } else if (info.bpp == 24 || info.bpp == 32) {
         info.masks[0] = 0xFF0000, info.masks[1] = 0xFF00, info.masks[2] = 0xFF;
     }
-    const bool rle = info.compression == BI_RLE8 || info.compression == BI_RLE4;
+    const bool rle = is_rle(info);
     if (info.compression > BI_BITFIELDS || (info.compression == BI_RLE8 && info.bpp != 8) ||
         (info.compression == BI_RLE4 && info.bpp != 4) || (rle && info.top_first))
         return false;
@@ -214,10 +234,25 @@ uint32_t pixel_word(const uint8_t* row, int x, int bpp) {
     }
 }
 
-bool decode_plain(std::span<const uint8_t> file, const BmpInfo& info, Image& out) {
-    const size_t row_bytes = ((static_cast<size_t>(info.width) * info.bpp + 31) / 32) * 4;
+size_t plain_row_bytes(const BmpInfo& info) {
+    return ((static_cast<size_t>(info.width) * info.bpp + 31) / 32) * 4;
+}
+
+// Does the pixel data hold enough bytes for the picture its header announces? Checked before the
+// picture is allocated, so a short file never costs a large allocation. Uncompressed rows have a
+// fixed size. Run-length data has no fixed size (an end-of-picture mark leaves the rest at
+// palette entry 0), so a picture larger than 256x256 is accepted only up to 256 pixels per data
+// byte: twice what runs of 255 pixels give, and what a row of 512 skipped with an end-of-line
+// mark gives.
+bool data_fits_picture(std::span<const uint8_t> file, const BmpInfo& info) {
     const size_t available = file.size() - info.pixels_at;
-    if (available / row_bytes < static_cast<size_t>(info.height)) return false;
+    const auto pixels = static_cast<uint64_t>(info.width) * static_cast<uint64_t>(info.height);
+    if (is_rle(info)) return pixels <= std::max<uint64_t>(k_rle_free_pixels, available * 256);
+    return available / plain_row_bytes(info) >= static_cast<size_t>(info.height);
+}
+
+bool decode_plain(std::span<const uint8_t> file, const BmpInfo& info, Image& out) {
+    const size_t row_bytes = plain_row_bytes(info);
     const bool alpha = info.masks[3] != 0;
     for (int k = 0; k < info.height; ++k) {
         const uint8_t* row = file.data() + info.pixels_at + k * row_bytes;
@@ -237,25 +272,28 @@ bool decode_plain(std::span<const uint8_t> file, const BmpInfo& info, Image& out
 }
 
 // Run-length coded 4- and 8-bit bitmaps: pairs (count, index) or escapes (0, code). Pixels the
-// runs skip keep palette entry 0.
+// runs skip keep palette entry 0. The position never leaves the picture: a run is cut at the end
+// of its row (the rest of it is dropped, not wrapped), and a delta that would move past the row's
+// end or below the last row ends the picture there.
 bool decode_rle(std::span<const uint8_t> file, const BmpInfo& info, Image& out) {
     const uint8_t* p = file.data() + info.pixels_at;
     const size_t size = file.size() - info.pixels_at;
     const bool four = info.bpp == 4;
     std::fill(out.argb.begin(), out.argb.end(), info.palette[0]);
-    int x = 0, k = 0; // k: stored row, bottom first
-    auto put = [&](uint32_t index) {
-        if (x < info.width && k < info.height)
-            out.argb[static_cast<size_t>(info.height - 1 - k) * info.width + x] =
-                info.palette[index];
-        ++x;
+    int x = 0, k = 0; // 0 <= x <= width; k: stored row, bottom first, below height
+    // Pixels n = 0.. of a run, `index(n)` giving each one's palette index; x stays within the row.
+    auto put_run = [&](int count, auto index) {
+        const int n = std::min(count, info.width - x);
+        uint32_t* row = out.argb.data() + static_cast<size_t>(info.height - 1 - k) * info.width;
+        for (int i = 0; i < n; ++i) row[x + i] = info.palette[index(i)];
+        x += n;
     };
     size_t i = 0;
     while (i + 1 < size) {
         const uint8_t count = p[i], value = p[i + 1];
         i += 2;
         if (count > 0) {
-            for (int n = 0; n < count; ++n) put(four ? (n % 2 ? value & 15 : value >> 4) : value);
+            put_run(count, [&](int n) { return four ? (n % 2 ? value & 15 : value >> 4) : value; });
             continue;
         }
         if (value == 0) {
@@ -264,14 +302,18 @@ bool decode_rle(std::span<const uint8_t> file, const BmpInfo& info, Image& out) 
             return true;
         } else if (value == 2) {
             if (i + 1 >= size) return false;
-            x += p[i], k += p[i + 1];
+            const int dx = p[i], dy = p[i + 1];
             i += 2;
+            if (dx > info.width - x || dy >= info.height - k) return true;
+            x += dx, k += dy;
         } else {
             // An absolute run of `value` indices, padded to a whole number of 16-bit words.
             const size_t bytes = four ? (value + 1) / 2 : value;
             if (size - i < bytes) return false;
-            for (int n = 0; n < value; ++n)
-                put(four ? (n % 2 ? p[i + n / 2] & 15 : p[i + n / 2] >> 4) : p[i + n]);
+            const uint8_t* run = p + i;
+            put_run(value, [&](int n) {
+                return four ? (n % 2 ? run[n / 2] & 15 : run[n / 2] >> 4) : run[n];
+            });
             i += (bytes + 1) & ~size_t{1};
         }
         if (k >= info.height) return true;
@@ -283,15 +325,88 @@ bool decode_rle(std::span<const uint8_t> file, const BmpInfo& info, Image& out) 
 
 bool decode_bmp(std::span<const uint8_t> file, Image& out) {
     BmpInfo info;
-    if (!read_header(file, info)) return fail(out);
+    if (!read_header(file, info) || !data_fits_picture(file, info)) return fail(out);
     start_image(out, info.width, info.height, info.bpp, info.masks[3] != 0);
-    const bool ok = (info.compression == BI_RLE8 || info.compression == BI_RLE4)
-                        ? decode_rle(file, info, out)
-                        : decode_plain(file, info, out);
+    const bool ok = is_rle(info) ? decode_rle(file, info, out) : decode_plain(file, info, out);
     return ok ? true : fail(out);
 }
 
 bool decode_image(std::span<const uint8_t> file, Image& out) {
     if (file.size() >= 2 && file[0] == 'B' && file[1] == 'M') return decode_bmp(file, out);
     return decode_targa(file, out);
+}
+
+namespace {
+
+// Enough for the Targa header and the bitmap file and information headers up to the compression.
+constexpr size_t k_image_head = 64;
+
+// The longest file of a picture either decoder accepts: a 32-bit Targa file of the most pixels,
+// run-length coded one pixel a packet, after the longest id field.
+constexpr uint64_t k_image_file_max = k_targa_header + 255 + uint64_t{k_image_max_pixels} * 5;
+
+uint64_t bmp_limit(std::span<const uint8_t> head) {
+    if (head.size() < k_file_header + 16) return head.size();
+    const uint8_t* p = head.data();
+    const uint64_t pixels_at = le32(p + 10);
+    const uint64_t header = le32(p + 14);
+    const bool core = header == 12;
+    if (!core && head.size() < k_file_header + 20) return head.size();
+    const uint8_t* info = p + k_file_header;
+    // Signed: a negative height stores the rows top first.
+    const int64_t width =
+        core ? int64_t{le16(info + 4)} : int64_t{static_cast<int32_t>(le32(info + 4))};
+    int64_t height = core ? int64_t{le16(info + 6)} : int64_t{static_cast<int32_t>(le32(info + 8))};
+    const uint64_t bpp = std::min<uint64_t>(core ? le16(info + 10) : le16(info + 14), 32);
+    const uint32_t compression = core ? BI_RGB : le32(info + 16);
+    height = height < 0 ? -height : height;
+    if (!size_ok(width, height)) return head.size();
+    const auto w = static_cast<uint64_t>(width), h = static_cast<uint64_t>(height);
+    // The headers, bit-field masks and a full colour table, wherever the pixels start.
+    const uint64_t tables = k_file_header + header + 12 + 4 * 256;
+    // Run-length rows need at most two bytes a pixel (a run of one), an end-of-line mark each and
+    // the end-of-picture mark.
+    const bool rle = compression == BI_RLE8 || compression == BI_RLE4;
+    const uint64_t data = rle ? 2 * w * h + 2 * h + 2 : (w * bpp + 31) / 32 * 4 * h;
+    return std::max(tables, pixels_at + data);
+}
+
+uint64_t targa_limit(std::span<const uint8_t> head) {
+    if (head.size() < k_targa_header) return head.size();
+    const uint8_t* h = head.data();
+    const uint64_t pixels = uint64_t{le16(h + 12)} * le16(h + 14);
+    const uint64_t bytes = std::max<uint64_t>(h[16] / 8, 1);
+    // A run-length file is longest when every packet holds a single pixel.
+    const uint64_t data = h[2] == 10 ? pixels * (1 + bytes) : pixels * bytes;
+    return k_targa_header + h[0] + data;
+}
+
+} // namespace
+
+uint64_t image_file_limit(std::span<const uint8_t> head) {
+    const uint64_t limit =
+        head.size() >= 2 && head[0] == 'B' && head[1] == 'M' ? bmp_limit(head) : targa_limit(head);
+    return std::clamp<uint64_t>(limit, head.size(),
+                                std::max<uint64_t>(k_image_file_max, head.size()));
+}
+
+bool read_image_file(std::string_view path, std::vector<uint8_t>& out) {
+    FILE* f = file_open(path, "rb");
+    if (f == nullptr) return false;
+    std::vector<uint8_t> bytes(k_image_head);
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
+    const uint64_t limit = image_file_limit(bytes);
+    // Grown step by step, so that a header's claim is paid for only by bytes that exist.
+    uint8_t chunk[65536];
+    while (bytes.size() < limit) {
+        const auto want =
+            static_cast<size_t>(std::min<uint64_t>(sizeof chunk, limit - bytes.size()));
+        const size_t got = std::fread(chunk, 1, want, f);
+        bytes.insert(bytes.end(), chunk, chunk + got);
+        if (got < want) break;
+    }
+    const bool ok = !std::ferror(f);
+    std::fclose(f);
+    if (ok) out = std::move(bytes);
+    return ok;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <vector>
 
 struct Image {
@@ -32,3 +33,12 @@ bool decode_targa(std::span<const uint8_t> file, Image& out);
 
 // A bitmap when the bytes start with "BM", else a Targa file.
 bool decode_image(std::span<const uint8_t> file, Image& out);
+
+// The most bytes a picture file can use, judged from its first bytes (at least its fixed
+// headers): the headers, the colour table and the largest pixel data that its size and coding
+// can honestly need. Unknown or damaged headers give the bytes given.
+uint64_t image_file_limit(std::span<const uint8_t> head);
+
+// Read a picture file for the decoders above: never more than image_file_limit allows, so a huge
+// file costs no more than the picture its header describes. False when the file cannot be read.
+bool read_image_file(std::string_view path, std::vector<uint8_t>& out);

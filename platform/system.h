@@ -100,3 +100,13 @@ void sys_message_box(const char* text, const char* caption, MessageBoxIcon icon)
 
 // Run a modal dialog until its procedure ends it; returns the procedure's result.
 int sys_dialog_box(const DialogTemplate& dialog, DialogState& state, const DialogProc& proc);
+
+// ---- Sound -------------------------------------------------------------------------------------
+
+struct Mixer;
+
+// Open the sound device at 44.1 kHz stereo 16-bit and start playing what the returned mixer
+// mixes (platform/mixer.h). Null when the machine has no sound device or it fails to open: the
+// game then runs silent. The mixer belongs to the backend and lives until sys_sound_close.
+Mixer* sys_sound_open();
+void sys_sound_close();

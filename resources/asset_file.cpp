@@ -1,10 +1,7 @@
 #include "resources/asset_file.h"
 
 #include <algorithm>
-#include <cctype>
 #include <fcntl.h>
-#include <filesystem>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/files.h"
@@ -12,27 +9,10 @@
 
 namespace {
 
-bool same_ignoring_case(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-// The archive file for a path. Asset paths name their directory in any letter case (the game ran
-// on a file system that ignores it), so an archive that is not found under the exact name is
-// looked for in the working directory without regard to case.
+// The archive file for a path, found as loose files are (its name may differ in letter case).
 std::string archive_file_for(std::string_view path) {
     const std::string name = archive_name_for(path);
-    if (name.empty() || file_exists(name)) return name;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(".", ec)) {
-        const std::string candidate = entry.path().filename().string();
-        if (same_ignoring_case(candidate, name) && entry.is_regular_file(ec)) return candidate;
-    }
-    return name;
+    return name.empty() ? name : find_file(name);
 }
 
 } // namespace
@@ -60,12 +40,6 @@ AssetStream open_archived_stream(std::string_view path) {
 AssetStream open_asset_stream(std::string_view path, const char* mode, uint64_t loose_max) {
     AssetStream asset;
     asset.file = file_open(path, mode);
-    struct stat st;
-    if (asset.file != nullptr && fstat(fileno(asset.file), &st) == 0 && S_ISDIR(st.st_mode)) {
-        // A folder of that name is no loose file (the game's platform refused to open one).
-        std::fclose(asset.file);
-        asset.file = nullptr;
-    }
     if (asset.file != nullptr) {
         asset.read_size = loose_max;
         return asset;
@@ -102,7 +76,7 @@ ArchivedDescriptor open_archived_descriptor(std::string_view path) {
     ArchivedDescriptor result;
     const std::string archive_name = archive_file_for(path);
     if (archive_name.empty()) return result;
-    const int fd = ::open(native_path(archive_name).c_str(), O_RDONLY);
+    const int fd = ::open(archive_name.c_str(), O_RDONLY);
     if (fd < 0) return result;
     uint32_t offset = 0, size = 0;
     if (!archive_find_entry(fd, path, offset, size) ||

@@ -5,8 +5,6 @@
 #include <cstring>
 #include <string_view>
 
-#include "platform/files.h"
-
 namespace {
 
 // Pixel-format flags of kinds a texture request never takes (no device of ours lists them, but
@@ -106,7 +104,7 @@ Result create_named_texture(HardwareTextures& textures, const char* name, int st
     record->flags = flags;
     std::vector<uint8_t> bytes;
     bool loaded = false;
-    if (file_read_all(name, bytes)) {
+    if (read_image_file(name, bytes)) {
         if (has_extension(name, ".bmp"))
             loaded = decode_bmp(bytes, record->picture);
         else if (has_extension(name, ".tga"))

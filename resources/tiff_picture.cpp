@@ -179,12 +179,12 @@ bool read_archived(std::string_view path, RgbPicture& picture) {
 } // namespace
 
 bool read_tiff_picture(std::string_view path, RgbPicture& picture) {
-    // Probe the loose file with the stream open the other loaders use, then let libtiff open it.
-    FILE* probe = file_open(path, "rb");
-    if (probe == nullptr) return read_archived(path, picture);
-    std::fclose(probe);
+    // The loose file as the other loaders find it (a folder of that name is none), opened by
+    // libtiff under the name it has on disk.
+    const std::string loose = find_file(path);
+    if (loose.empty()) return read_archived(path, picture);
     TiffOptions options;
-    TIFF* tiff = TIFFOpenExt(native_path(path).c_str(), "r", options.options);
+    TIFF* tiff = TIFFOpenExt(loose.c_str(), "r", options.options);
     if (tiff == nullptr) return false;
     const bool ok = read_rows(tiff, picture);
     TIFFClose(tiff);

@@ -2,6 +2,7 @@
 // at a nest and the woodpile; the hut's door opens when the hero tries it, but nobody is home.
 #include "app/game.h"
 #include "app/game_render.h"
+#include "scenes/scene_assets.h"
 #include "scenes/scene_effects.h"
 #include "scenes/scene_list.h"
 #include "scenes/scene_logic.h"
@@ -25,8 +26,10 @@ constexpr int k_door_strip = 0;
 constexpr int32_t k_try_the_door = 2; // walk-then-act code after the exit's
 constexpr int32_t k_door_opened = 0;  // the strip's end signal
 constexpr int k_cannot_do_that = 2;   // the hero's general refusal line
+constexpr int k_door_sound = 2;       // the creak, as the strip leaves its first frame
 
 void load_door(Game& game) {
+    load_scene_sound(game, k_door_sound, "sound/door5_05.wav");
     if (!load_strip_picture(game, k_door_strip, "amovie/scr_003/door.bmp")) return;
     AnimStrip& door = game.records.strips[k_door_strip];
     door.x = 389;
@@ -37,7 +40,10 @@ void load_door(Game& game) {
     door.speed = 0.4f;
     door.mode = 0; // the closed door is in the picture
     door.loop = 0;
-    door.sound_on = 0;
+    door.sound_on = 1;
+    door.sound_slot = k_door_sound;
+    door.random_sound = 0;
+    door.sound_frame = 1;
     door.end_signal = k_door_opened;
     place_hotspot(game, k_door_object, 407, 102, 464, 195, 1);
 }

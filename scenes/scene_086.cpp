@@ -25,6 +25,7 @@ void load_assets(Game& game) {
     load_scene_sound(game, 1, "sound/step/paspave2.wav");
     load_scene_sound(game, 2, "sound/door5_05.wav");
     load_scene_sound(game, 3, "sound/feu1.wav");
+    set_sound_volume(game.sound, 3, -1000); // the fire waits, quieter, for the logic to start it
     load_scene_sound(game, 4, "sound/s17-03.wav");
     auto& actors = game.actors.actors;
     place_actor(actors[k_tovi], {19, 8.65f, -10}, 6.1f);

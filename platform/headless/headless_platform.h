@@ -1,14 +1,17 @@
-// The headless machine: no window, no sound output, a virtual millisecond clock that jumps to
-// the deadline whenever the game waits, and input that a driver (the scripted runner, a test)
-// feeds in. The driver is called back whenever the game looks for input and finds none queued.
+// The headless machine: no window, no sound output (the mixer still runs, and what it mixes can
+// be captured), a virtual millisecond clock that jumps to the deadline whenever the game waits,
+// and input that a driver (the scripted runner, a test) feeds in. The driver is called back
+// whenever the game looks for input and finds none queued.
 #pragma once
 
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/mixer.h"
 #include "platform/system.h"
 
 namespace headless {
@@ -71,6 +74,15 @@ struct Machine {
 
     // Set when the program blocked for input that the driver did not give.
     bool stalled = false;
+
+    // The sound device, while it is open: its mixer runs on the virtual clock, one frame per
+    // 1/44,100 s of it from the moment the device opened.
+    std::unique_ptr<Mixer> mixer;
+    uint32_t sound_opened_ms = 0;
+    uint64_t sound_frames = 0; // frames mixed since the device opened
+    // With capture on, everything mixed is kept (interleaved stereo) for write_capture.
+    bool capture = false;
+    std::vector<int16_t> captured;
 };
 
 Machine& machine();
@@ -84,6 +96,13 @@ void window_activate();
 // Relative motion and buttons for the next mouse reads.
 void mouse_move(int dx, int dy);
 void mouse_button(int button, bool down);
+
+// Mix what the sound device has played up to the clock's present time.
+void mix_to_clock();
+
+// Everything captured, as a 44.1 kHz stereo 16-bit wave file written whole (a temporary file
+// renamed into place). False when it cannot be written.
+bool write_capture(const std::string& path);
 
 // The last presented frame converted to 8-bit RGB with its gamma ramp applied, rows top first.
 std::vector<uint8_t> presented_rgb(int& width, int& height);

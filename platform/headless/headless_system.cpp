@@ -128,8 +128,10 @@ uint32_t sys_milliseconds() {
 
 void sys_wait_until(uint32_t deadline_ms) {
     // The virtual clock jumps: waiting costs no wall time.
-    if (static_cast<int32_t>(deadline_ms - machine().clock_ms) > 0)
+    if (static_cast<int32_t>(deadline_ms - machine().clock_ms) > 0) {
         machine().clock_ms = deadline_ms;
+        headless::mix_to_clock();
+    }
 }
 
 bool sys_display_caps(DisplayCaps& caps) {

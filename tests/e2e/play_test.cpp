@@ -40,7 +40,7 @@ protected:
     }
 };
 
-TEST_F(Play, AClickOnTheStartScreenStartsANewGameInTheHeroChoice) {
+TEST_F(Play, TheMenusNewGameButtonStartsTheHeroChoice) {
     expect_ok("play_new_game.script", "");
 }
 
@@ -211,6 +211,25 @@ TEST_F(Play, SurfacesLostDuringPlayComeBackWithEveryPicture) {
         EXPECT_GT(same, before.rgb.size() / 3 * 95 / 100) << o;
         EXPECT_EQ(same_above, above) << o;
     }
+}
+
+TEST_F(Play, QuickSaveQuickLoadAndTheAutomaticSave) {
+    for (const char* o : {"--start-scene 6 --hero 0", "--start-scene 6 --hero 1 --device none"}) {
+        expect_ok("play_saves.script", o);
+        EXPECT_EQ(fs::file_size(dir / "saves/quick.sav"), 369744u) << o;
+        EXPECT_EQ(fs::file_size(dir / "saves/auto.sav"), 369744u) << o;
+    }
+}
+
+TEST_F(Play, TheMenuWithTheMouse) {
+    expect_ok("make_quick_save.script", "--start-scene 4 --hero 0");
+    for (int k = 0; k < 10; ++k)
+        fs::copy_file(dir / "saves/quick.sav", dir / ("saves/g" + std::to_string(k) + ".sav"));
+    GameConfig config;
+    config.true_colour = 1;
+    write_settings(config);
+    expect_ok("play_menu.script", "");
+    EXPECT_EQ(fs::file_size(dir / "saves/ABCDEFG.sav"), 369744u);
 }
 
 TEST_F(Play, TheSoundSwitchDoesNotChangeWhatHappensInTheScene) {

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include "tests/app/temp_dir.h"
 #include <unistd.h>
 
 #include <filesystem>
@@ -168,9 +170,7 @@ std::vector<int> lit_rows(const Screen& s) {
 }
 
 TEST(ExitCaption, StaysBesideTheCursorAndMovesUpNearTheBottom) {
-    char dir[] = "/tmp/vantor_caption_XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    ASSERT_EQ(chdir(dir), 0);
+    TempWorkDir dir; // and back to where the test started afterwards
     std::filesystem::create_directories("data");
     const std::vector<std::pair<int, std::u16string>> zones = {{3, u"Hut"}};
     const auto table = encode_text_table(zones);
@@ -205,7 +205,6 @@ TEST(ExitCaption, StaysBesideTheCursorAndMovesUpNearTheBottom) {
                 if (s.lit(x, y)) right = std::max(right, x);
         EXPECT_GT(right, 620) << "kept whole at the right edge, not cut or wrapped";
     }
-    std::filesystem::remove_all(dir);
 }
 
 } // namespace

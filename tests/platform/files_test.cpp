@@ -57,6 +57,52 @@ TEST_F(InTempDir, SearchMatchesSuffixWithoutCaseAndSorts) {
     EXPECT_TRUE(file_search("missing", ".sav").empty());
 }
 
+TEST_F(InTempDir, ReadsFindFilesWithoutCaseAndNeverTakeAFolder) {
+    fs::create_directories("Data/Sub");
+    fs::create_directories("Data/folder.txt");
+    fs::create_directories("data"); // tried first for "data/...", and passed over: it is empty
+    for (const char* name : {"Data/Sub/Mixed.TXT", "Data/exact.txt", "Data/EXACT.txt", "Data/b.txt",
+                             "Data/B.TXT", "Data/FOLDER.TXT"})
+        std::ofstream(name) << name;
+    const struct {
+        const char* request;
+        const char* found; // empty: no file
+    } cases[] = {
+        {"data/sub/mixed.txt", "Data/Sub/Mixed.TXT"},
+        {"DATA\\SUB\\MIXED.TXT", "Data/Sub/Mixed.TXT"},
+        {"Data/exact.txt", "Data/exact.txt"}, // the exact name wins over another case
+        {"data/EXACT.txt", "Data/EXACT.txt"},
+        {"data/b.Txt", "Data/B.TXT"},           // of several, the first in byte order
+        {"data/folder.txt", "Data/FOLDER.TXT"}, // a folder of that name is passed over
+        {"Data/Sub", ""},
+        {"data/missing.txt", ""},
+        {"data/sub/mixed.txt/x", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(find_file(c.request), c.found) << c.request;
+        FILE* f = file_open(c.request, "rb");
+        EXPECT_EQ(f != nullptr, *c.found != '\0') << c.request;
+        if (f) std::fclose(f);
+    }
+    EXPECT_EQ(find_file(fs::absolute("DATA/sub/mixed.txt").string()),
+              fs::absolute("Data/Sub/Mixed.TXT").string());
+
+    // Writing creates the exact name asked for.
+    FILE* w = file_open("Data/sub/new.txt", "wb");
+    EXPECT_EQ(w, nullptr) << "no folder of that exact name";
+    if (w) std::fclose(w);
+}
+
+TEST_F(InTempDir, ReadAllRefusesFilesOverItsCap) {
+    std::ofstream("ten.bin") << "0123456789";
+    std::vector<uint8_t> out = {1};
+    EXPECT_FALSE(file_read_all("ten.bin", 9, out));
+    EXPECT_EQ(out, std::vector<uint8_t>{1}) << "nothing is read";
+    ASSERT_TRUE(file_read_all("TEN.BIN", 10, out));
+    EXPECT_EQ(std::string(out.begin(), out.end()), "0123456789");
+    EXPECT_FALSE(file_read_all("saves", 100, out)) << "a folder is no file";
+}
+
 TEST(Codepage, RoundTripsTheUpperHalf) {
     EXPECT_EQ(unicode_to_cp1251(U'А'), 0xC0);
     EXPECT_EQ(unicode_to_cp1251(U'я'), 0xFF);

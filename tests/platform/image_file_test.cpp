@@ -7,70 +7,11 @@
 
 #include "platform/image_file.h"
 #include "resources/targa_writer.h"
+#include "tests/support/bmp_fixture.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-void put16(Bytes& b, uint32_t v) {
-    b.push_back(static_cast<uint8_t>(v));
-    b.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void put32(Bytes& b, uint32_t v) {
-    put16(b, v & 0xFFFF);
-    put16(b, v >> 16);
-}
-
-struct BmpFixture {
-    int width = 0, height = 0; // a negative height stores rows top first
-    int bpp = 24;
-    uint32_t compression = 0;
-    uint32_t header = 40;          // 12, 40 or 108
-    std::vector<uint32_t> palette; // 0x00RRGGBB
-    std::vector<uint32_t> masks;   // red, green, blue (, alpha)
-    Bytes pixels;                  // as stored, rows padded by the caller
-};
-
-Bytes make_bmp(const BmpFixture& f) {
-    Bytes info;
-    if (f.header == 12) {
-        put32(info, 12);
-        put16(info, f.width);
-        put16(info, f.height);
-        put16(info, 1);
-        put16(info, f.bpp);
-    } else {
-        put32(info, f.header);
-        put32(info, static_cast<uint32_t>(f.width));
-        put32(info, static_cast<uint32_t>(f.height));
-        put16(info, 1);
-        put16(info, f.bpp);
-        put32(info, f.compression);
-        for (int i = 0; i < 3; ++i) put32(info, 0); // image size, resolution
-        put32(info, static_cast<uint32_t>(f.palette.size()));
-        put32(info, 0);
-        if (f.header == 40) {
-            for (uint32_t m : f.masks) put32(info, m);
-        } else {
-            for (size_t i = 0; i < 4; ++i) put32(info, i < f.masks.size() ? f.masks[i] : 0);
-            info.resize(f.header); // the rest of the longer header: colour space, zeros
-        }
-    }
-    for (uint32_t c : f.palette) {
-        info.push_back(static_cast<uint8_t>(c));
-        info.push_back(static_cast<uint8_t>(c >> 8));
-        info.push_back(static_cast<uint8_t>(c >> 16));
-        if (f.header != 12) info.push_back(0);
-    }
-    Bytes file = {'B', 'M'};
-    put32(file, static_cast<uint32_t>(14 + info.size() + f.pixels.size()));
-    put32(file, 0);
-    put32(file, static_cast<uint32_t>(14 + info.size()));
-    file.insert(file.end(), info.begin(), info.end());
-    file.insert(file.end(), f.pixels.begin(), f.pixels.end());
-    return file;
-}
 
 TEST(ImageFile, BitmapsOfEveryDepth) {
     struct Case {
@@ -205,12 +146,80 @@ TEST(ImageFile, DamagedBitmapsAreRejected) {
         with([](BmpFixture& f) {
             f.bpp = 8, f.compression = 1, f.palette = {0}, f.pixels = {2, 0, 0};
         }),
+        // A million pixels from an end-of-picture mark alone: more than the data can honestly hold.
+        with([](BmpFixture& f) {
+            f.width = f.height = 1024, f.bpp = 8, f.compression = 1, f.palette = {0},
+            f.pixels = {0, 1};
+        }),
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         EXPECT_FALSE(decode_bmp(cases[i], image)) << "case " << i;
         EXPECT_EQ(image.width, 0) << "case " << i;
         EXPECT_TRUE(image.argb.empty()) << "case " << i;
     }
+}
+
+// Runs and deltas never move the position out of the picture: a run is cut at its row's end
+// (not wrapped), and a delta that would leave the picture ends it there.
+TEST(ImageFile, RunLengthCodesStayInsideThePicture) {
+    const std::vector<uint32_t> palette = {0x000000, 0x111111, 0x222222};
+    // One row of 8.5 million runs of 255 pixels: the column passes 2^31 long before the end.
+    BmpFixture endless{1, 1, 8, 1, 40, palette, {}, {}};
+    for (int i = 0; i < 8'500'000; ++i) endless.pixels.insert(endless.pixels.end(), {255, 1});
+    endless.pixels.insert(endless.pixels.end(), {0, 1});
+    Image image;
+    ASSERT_TRUE(decode_bmp(make_bmp(endless), image));
+    EXPECT_EQ(image.argb, std::vector<uint32_t>{0xFF111111});
+
+    struct Case {
+        const char* what;
+        int width, height, bpp;
+        Bytes codes;
+        std::vector<uint32_t> argb; // rows top first
+    } cases[] = {
+        {"a run wider than its row is cut, not wrapped",
+         2,
+         2,
+         8,
+         {3, 1, 0, 0, 1, 2, 0, 1},
+         {0xFF222222, 0xFF000000, 0xFF111111, 0xFF111111}},
+        {"an absolute run of 4 bits wider than its row is cut",
+         2,
+         1,
+         4,
+         {0, 3, 0x12, 0x20, 0, 1},
+         {0xFF111111, 0xFF222222}},
+        {"a delta inside the picture moves right and up",
+         2,
+         2,
+         8,
+         {0, 2, 1, 1, 1, 2, 0, 1},
+         {0xFF000000, 0xFF222222, 0xFF000000, 0xFF000000}},
+        {"a delta past the row's end ends the picture",
+         2,
+         2,
+         8,
+         {0, 2, 3, 0, 0, 0, 1, 2, 0, 1},
+         {0xFF000000, 0xFF000000, 0xFF000000, 0xFF000000}},
+        {"a delta below the last row ends the picture",
+         2,
+         2,
+         8,
+         {1, 1, 0, 2, 0, 2, 1, 2, 0, 1},
+         {0xFF000000, 0xFF000000, 0xFF111111, 0xFF000000}},
+    };
+    for (const Case& c : cases) {
+        const BmpFixture f{c.width, c.height, c.bpp, c.bpp == 8 ? 1u : 2u,
+                           40,      palette,  {},    c.codes};
+        ASSERT_TRUE(decode_bmp(make_bmp(f), image)) << c.what;
+        EXPECT_EQ(image.argb, c.argb) << c.what;
+    }
+
+    // Rows left at entry 0 by end-of-line marks alone: 150 pixels a data byte is an honest file.
+    BmpFixture blank{300, 300, 8, 1, 40, palette, {}, {}};
+    for (int i = 0; i < 300; ++i) blank.pixels.insert(blank.pixels.end(), {0, 0});
+    ASSERT_TRUE(decode_bmp(make_bmp(blank), image));
+    EXPECT_EQ(image.argb, std::vector<uint32_t>(300 * 300, 0xFF000000));
 }
 
 RgbPicture picture(int width, int height) {

@@ -124,6 +124,21 @@ TEST(Archive, LooseFileWinsAndTheFullPathIsTheKey) {
     EXPECT_EQ(open_archived_descriptor("zones.txt").descriptor, -1);
 }
 
+// A loose file wins over the archive whatever the letter case of its folders and name; a folder
+// of the asset's name is not a loose file.
+TEST(Archive, LooseFilesWinInAnyLetterCase) {
+    ScratchDir dir;
+    write_archive("Data.RES", {{"data/zones.txt", bytes_of("archived")},
+                               {"data/scr_001.txt", bytes_of("archived 1")}});
+    write_file("DATA/Zones.TXT", "loose");
+    std::filesystem::create_directories("data/scr_001.txt");
+    std::vector<uint8_t> out;
+    ASSERT_TRUE(read_asset("data/zones.txt", 100, out));
+    EXPECT_EQ(std::string(out.begin(), out.end()), "loose");
+    ASSERT_TRUE(read_asset("data/scr_001.txt", 100, out));
+    EXPECT_EQ(std::string(out.begin(), out.end()), "archived 1");
+}
+
 TEST(Archive, ReadsStopAtTheLoadersLimit) {
     ScratchDir dir;
     write_archive("data.res", {{"data/big.bin", bytes_of("0123456789")}});

@@ -9,6 +9,7 @@
 #include "resources/hardware_texture.h"
 #include "resources/targa_writer.h"
 #include "tests/resources/resource_test_support.h"
+#include "tests/support/largest_allocation.h"
 
 namespace {
 
@@ -135,6 +136,40 @@ TEST(HardwareTextures, RegistrationFailsWithoutAUsablePicture) {
             << (name ? name : "null");
     EXPECT_EQ(named_count(textures), 0);
     EXPECT_EQ(restore_named_texture(textures, "missing.bmp", nullptr), Result::failed);
+}
+
+// A picture file costs no allocation beyond the picture it really holds: bytes after the
+// picture are not read, and a header that claims more pixels than the file holds is refused
+// before the picture is allocated.
+TEST(HardwareTextures, PictureFilesCostNoMoreThanTheirPicture) {
+    ScratchDir dir;
+    std::vector<uint8_t> padded = encode_bmp24(gradient(4, 4));
+    padded.resize(padded.size() + (32u << 20));
+    write_file("padded.bmp", padded);
+    std::vector<uint8_t> top_first = padded; // a negative height: rows stored top first
+    const auto minus_4 = static_cast<uint32_t>(-4);
+    for (int i = 0; i < 4; ++i) top_first[22 + i] = static_cast<uint8_t>(minus_4 >> (8 * i));
+    write_file("top_first.bmp", top_first);
+    auto claim_4096 = [](std::vector<uint8_t> file, size_t at, int bytes) {
+        for (size_t i : {at, at + bytes}) file[i] = 0, file[i + 1] = 0x10;
+        return file;
+    };
+    write_file("claims.tga", claim_4096(encode_targa(gradient(2, 2), nullptr, {}), 12, 2));
+    write_file("claims.bmp", claim_4096(encode_bmp24(gradient(2, 2)), 18, 4));
+    Bmp8Picture texture;
+    std::vector<uint8_t> rle = claim_4096(encode_bmp8(texture), 18, 4);
+    rle[30] = 1; // run-length coded, and nothing but the end-of-picture mark
+    rle.resize(k_bmp8_pixels_at);
+    rle.insert(rle.end(), {0, 1});
+    write_file("claims_rle.bmp", rle);
+
+    HardwareTextures textures;
+    reset_largest_allocation();
+    for (const char* name : {"padded.bmp", "top_first.bmp"})
+        EXPECT_EQ(create_named_texture(textures, name, 0, 8), Result::ok) << name;
+    for (const char* name : {"claims.tga", "claims.bmp", "claims_rle.bmp"})
+        EXPECT_EQ(create_named_texture(textures, name, 0, 8), Result::failed) << name;
+    EXPECT_LT(largest_allocation(), 1u << 20);
 }
 
 TEST(HardwareTextures, FormatsChosenFromTheDevicesList) {

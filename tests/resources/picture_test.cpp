@@ -187,8 +187,13 @@ TEST(FireFrames, LooseFramesBecomeBlueGreenRedZero) {
         if (n == 3) continue; // missing: frame 3 keeps what it held
         const int side = 32 - 2 * n;
         RgbPicture p = solid(side, side, static_cast<uint8_t>(n), 0x80, 0xF0);
-        write_file(fire_frame_path(n), encode_fire_frame(p));
+        std::string path = fire_frame_path(n);
+        if (n == 15) path = "TEXTURES/Fire15.RAW"; // any letter case finds it
+        write_file(path, encode_fire_frame(p));
     }
+    // A folder of a frame's name is no frame file: frame 4 keeps what it held too.
+    std::filesystem::remove(fire_frame_path(4));
+    std::filesystem::create_directories(fire_frame_path(4));
     load_fire_frames(frames);
     EXPECT_EQ(fire_frame_path(7), "textures/fire07.raw");
     const uint8_t* f0 = frames.bgra.data();
@@ -197,6 +202,7 @@ TEST(FireFrames, LooseFramesBecomeBlueGreenRedZero) {
     EXPECT_EQ(f0[2], 0);
     EXPECT_EQ(f0[3], 0);
     EXPECT_EQ(frames.bgra[3 * 4096], 0x55);
+    EXPECT_EQ(frames.bgra[4 * 4096], 0x55);
     // Frame 15 holds 2x2 pixels: the rest of its 1024 pixels are black.
     const uint8_t* f15 = frames.bgra.data() + 15 * 4096;
     EXPECT_EQ(f15[0], 0xF0);

@@ -55,6 +55,20 @@ TEST(Tiff, LooseAndArchivedPicturesReadIdentically) {
     }
 }
 
+TEST(Tiff, ALooseFolderOfThePicturesNameFallsBackToTheArchive) {
+    ScratchDir dir;
+    std::vector<uint8_t> tiff;
+    ASSERT_TRUE(encode_tiff(scene_picture(), TiffCompression::none, 0, tiff));
+    write_archive("data.res", {{"data/scr_002.tif", tiff}});
+    std::filesystem::create_directories("data/scr_002.tif");
+    write_file("DATA/Scr_001.TIF", tiff); // found as a loose file in another letter case
+    for (const char* path : {"data/scr_001.tif", "data/scr_002.tif"}) {
+        RgbPicture picture;
+        ASSERT_TRUE(read_tiff_picture(path, picture)) << path;
+        EXPECT_EQ(picture.rgb, scene_picture().rgb) << path;
+    }
+}
+
 TEST(Tiff, SurfaceGetsTheDitheredPictureTopRowFirst) {
     ScratchDir dir;
     const RgbPicture p = scene_picture();

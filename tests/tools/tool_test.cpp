@@ -282,3 +282,17 @@ TEST(Tool, SavesAsJsonWithTheirThumbnailAndEditedStoryWords) {
     EXPECT_EQ(tool("save saves/a.sav --set scene=99").status, 2);
     EXPECT_EQ(tool("save saves/none.sav").status, 1);
 }
+
+TEST(Tool, MakeDemoRefusesAFolderItDidNotMake) {
+    ScratchDir dir;
+    write_file("mine/notes.txt", "mine");
+    write_file("mine/gfx/up.bmp", "a picture of mine");
+    ToolRun refused = tool("make-demo mine");
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(read_back("mine/gfx/up.bmp"), bytes_of("a picture of mine"));
+    EXPECT_EQ(read_back("mine/notes.txt"), bytes_of("mine"));
+    EXPECT_FALSE(std::filesystem::exists("mine/saves"));
+    EXPECT_EQ(tool("make-demo --draft mine").status, 2);
+    EXPECT_EQ(tool("make-demo").status, 2);
+    EXPECT_EQ(tool("make-demo a b").status, 2);
+}

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "app/game.h"
+#include "platform/codepage.h"
+#include "platform/mixer.h"
 #include "tools/common/json_math.h"
 
 namespace {
@@ -125,6 +127,20 @@ void dump_frame(const Game& game, Json& j) {
     j["closeup_active"] = f.closeup_active;
     j["strip_signal"] = f.strip_signal;
     j["toolbar_open"] = game.toolbar.toolbar_open;
+    j["current_tool"] = game.toolbar.current_tool;
+    j["toolbar_scroll"] = game.toolbar.toolbar_scroll;
+    j["glow_colour"] = game.toolbar.glow_colour;
+    j["menu_page"] = game.menu.menu_page;
+    j["menu_panel"] = game.menu.menu_panel;
+    j["hovered_item"] = game.menu.hovered_item;
+    j["first_row"] = game.menu.first_row;
+    j["scroll_delay"] = game.menu.scroll_delay;
+    Json saves = Json::array();
+    for (const std::string& name : game.menu.save_list) saves.push(name);
+    j["save_list"] = saves;
+    j["save_name"] = cp1251_to_utf8(game.saves.save_name);
+    j["save_name_entry"] = game.saves.name_entry;
+    j["preview_valid"] = game.saves.preview_valid;
 }
 
 void dump_cursor_and_texts(const Game& game, Json& j) {
@@ -169,6 +185,38 @@ Json dump_objects(const SceneRecords& r) {
         if (!fresh) j[std::to_string(n)] = dump_object(o);
     }
     return j;
+}
+
+// Each slot with what its buffer was last given, and the music player.
+void dump_sound(const Game& game, Json& j) {
+    const SoundState& s = game.sound;
+    j["sound_available"] = s.sound_available;
+    Json slots = Json::array();
+    for (int n = 0; n < k_sound_slot_count; ++n) {
+        const size_t i = size_t(n);
+        Json slot = Json::object();
+        slot["word"] = s.slots[i].word;
+        slot["loaded"] = s.slots[i].loaded;
+        slot["has_buffer"] = slot_has_buffer(s, n);
+        slot["playing"] = sound_playing(s, n);
+        slot["looping"] = s.looping[i];
+        slot["base_volume"] = s.base_volume[i];
+        slot["saved_volume"] = s.saved_volume[i];
+        slot["volume"] = s.volume[i];
+        slot["pan"] = s.pan[i];
+        slots.push(std::move(slot));
+    }
+    Json sound = Json::object();
+    sound["slots"] = std::move(slots);
+    sound["effects_volume"] = s.effects_volume;
+    sound["speech_volume"] = s.speech_volume;
+    j["sound"] = std::move(sound);
+
+    const MusicState& m = game.music;
+    j["loaded_track"] = m.loaded_track;
+    j["music_paused"] = m.music_paused;
+    j["music_playing"] = music_playing(m);
+    j["music_position_ms"] = music_position(m) * 1000 / k_mixer_rate;
 }
 
 Json dump_exits(const SceneRecords& r) {
@@ -245,6 +293,7 @@ Json dump_game(const Game& game) {
     dump_story(game.story, j);
     dump_frame(game, j);
     dump_cursor_and_texts(game, j);
+    dump_sound(game, j);
     j["objects"] = dump_objects(game.records);
     j["exits"] = dump_exits(game.records);
     j["effects"] = dump_effects(game);

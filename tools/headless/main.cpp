@@ -18,6 +18,7 @@ namespace {
 const char* k_usage =
     "usage: vantor-headless [--data DIR] [--program game|setup] [--seed N]\n"
     "                       [--video-memory BYTES] [--pixel-format 565|555] [--no-sound]\n"
+    "                       [--capture-audio FILE.wav]\n"
     "                       [--device full|no32|none] [--stencil yes|no]\n"
     "                       [--start-scene N --hero 0|1] [--max-passes N] SCRIPT\n";
 
@@ -82,6 +83,11 @@ int main(int argc, char** argv) {
             knobs.device_stencil = st == "yes";
         } else if (arg == "--no-sound") {
             knobs.sound = false;
+        } else if (arg == "--capture-audio") {
+            const char* v = value();
+            if (!v || !*v) return usage("--capture-audio needs a file name");
+            options.capture_path = std::filesystem::absolute(v).string();
+            headless::machine().capture = true;
         } else if (arg == "--start-scene") {
             if (!number(start_scene) || start_scene > 86) return usage("--start-scene is 0..86");
         } else if (arg == "--hero") {
@@ -121,7 +127,8 @@ int main(int argc, char** argv) {
     }
     Runner runner(game, std::move(script), options);
     runner.attach();
-    const int code = program == "setup" ? setup_main(game) : app_main(game);
+    const int code =
+        program == "setup" ? setup_main(game.config, game.app.clean_exit_written) : app_main(game);
     runner.finish(code);
     std::printf("vantor-headless: %s returned %d after %llu passes, clock %u ms\n", program.c_str(),
                 code, static_cast<unsigned long long>(game.app.passes),

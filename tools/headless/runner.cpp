@@ -83,6 +83,14 @@ void Runner::finish(int exit_code) {
     exit_code_ = exit_code;
     headless::machine().pump = nullptr;
     run_commands();
+    write_outputs();
+}
+
+void Runner::write_outputs() {
+    if (options_.capture_path.empty()) return;
+    headless::mix_to_clock();
+    if (!headless::write_capture(options_.capture_path))
+        std::fprintf(stderr, "vantor-headless: cannot write %s\n", options_.capture_path.c_str());
 }
 
 bool Runner::window_inactive() const {
@@ -170,6 +178,11 @@ void Runner::execute(const ScriptCommand& c) {
         const uint32_t code = key_code(c.args[0]);
         if (code == 0) fail(c, "unknown key " + c.args[0]);
         sys_post_message({MessageKind::key_down, code});
+        // As on a real keyboard, these keys also type their character.
+        if (code == VK_RETURN || code == VK_BACK || code == VK_SPACE)
+            sys_post_message({MessageKind::character, code == VK_RETURN ? 13u
+                                                      : code == VK_BACK ? 8u
+                                                                        : 32u});
     } else if (n == "type") {
         for (uint8_t code : utf8_to_cp1251(c.rest))
             sys_post_message({MessageKind::character, code});
@@ -222,6 +235,7 @@ void Runner::execute(const ScriptCommand& c) {
         game_.app.quit_requested = 1;
         block_ = Block::program_end;
     } else if (n == "kill") {
+        write_outputs();
         std::fflush(nullptr);
         std::_Exit(0);
     }
@@ -260,6 +274,7 @@ bool Runner::evaluate(const ScriptCommand& c, size_t first_word, std::string& go
 
 void Runner::fail(const ScriptCommand& c, const std::string& message) {
     std::fprintf(stderr, "script line %d (%s): %s\n", c.line, c.name.c_str(), message.c_str());
+    write_outputs();
     std::fflush(nullptr);
     std::_Exit(1);
 }

@@ -14,6 +14,7 @@ struct Game;
 struct RunnerOptions {
     std::string output_dir; // screenshots and dumps are written relative to this
     uint64_t max_passes = 1000000;
+    std::string capture_path; // where everything mixed goes; empty for none
 };
 
 class Runner {
@@ -44,6 +45,8 @@ private:
     std::string output_path(const std::string& name) const;
     Json state() const;
     void queue_expansion(std::vector<ScriptCommand> commands);
+    // What the run leaves behind however it ends: the captured sound.
+    void write_outputs();
 
     Game& game_;
     std::vector<ScriptCommand> script_;

@@ -10,9 +10,12 @@
 
 namespace {
 
+// The settings are 68 bytes; a file far larger is not a settings file and is not read.
+constexpr size_t k_config_file_max = 1u << 16;
+
 int show(const std::string& path) {
     std::vector<uint8_t> bytes;
-    if (!file_read_all(path, bytes)) {
+    if (!file_read_all(path, k_config_file_max, bytes)) {
         std::fprintf(stderr, "vantor-tool: cannot read %s\n", path.c_str());
         return 1;
     }
@@ -30,7 +33,8 @@ int set(const std::string& path, const std::vector<std::string>& assignments) {
     std::vector<uint8_t> bytes;
     GameConfig config;
     int32_t clean_exit = 0;
-    if (file_read_all(path, bytes)) clean_exit = decode_config(bytes.data(), bytes.size(), config);
+    if (file_read_all(path, k_config_file_max, bytes))
+        clean_exit = decode_config(bytes.data(), bytes.size(), config);
     for (const std::string& a : assignments) {
         const size_t eq = a.find('=');
         const std::string name = a.substr(0, eq);

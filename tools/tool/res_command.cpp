@@ -1,5 +1,6 @@
 // res list / res pack: resource archives; cat: an asset as the game opens it.
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 
@@ -62,7 +63,7 @@ int pack(const std::string& archive, const std::string& dir) {
         if (!it->is_regular_file(ec)) continue;
         ArchiveFile f;
         f.name = prefix + "/" + it->path().lexically_relative(dir).generic_string();
-        if (!file_read_all(it->path().string(), f.data))
+        if (!file_read_all(it->path().string(), UINT32_MAX, f.data))
             return fail("cannot read " + it->path().string());
         files.push_back(std::move(f));
     }

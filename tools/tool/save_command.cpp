@@ -17,6 +17,9 @@
 
 namespace {
 
+// Far above a save's 369,744 bytes; a larger file is no save and is not read.
+constexpr size_t k_save_file_max = 16u << 20;
+
 constexpr const char* k_usage =
     "usage: vantor-tool save FILE [--thumbnail OUT.png]\n"
     "       vantor-tool save FILE --set FIELD=VALUE ...\n"
@@ -183,7 +186,7 @@ int run_save_command(const std::vector<std::string>& args) {
     }
     const std::string& path = args[0];
     std::vector<uint8_t> bytes;
-    if (!file_read_all(path, bytes)) {
+    if (!file_read_all(path, k_save_file_max, bytes)) {
         std::fprintf(stderr, "vantor-tool: cannot read %s\n", path.c_str());
         return 1;
     }
