@@ -147,7 +147,10 @@ VANTOR_ALWAYS_INLINE void shade_run(const Raster& r, bool linear, const Interp& 
     constexpr int cbytes = (F & (F_TARGET16 | F_TARGET15)) ? 2 : 4;
     constexpr int zbytes = (F & F_DEPTH32) ? 4 : 2;
     constexpr int64_t zmax = (F & F_DEPTH32) ? 16777215 : 65535;
-    int64_t z = start.a[A_Z], u = persp ? 0 : start.a[A_U], v = persp ? 0 : start.a[A_V];
+    constexpr bool depth = (F & F_DEPTH) != 0;
+    // Without a depth surface the depth attribute is not set up: it is not read at all.
+    int64_t z = depth ? start.a[A_Z] : 0, u = persp ? 0 : start.a[A_U],
+            v = persp ? 0 : start.a[A_V];
     float p[P_COUNT] = {};
     if (persp)
         for (int i = 0; i < P_COUNT; ++i) p[i] = start.p[i];
@@ -155,13 +158,12 @@ VANTOR_ALWAYS_INLINE void shade_run(const Raster& r, bool linear, const Interp& 
     const __m128i colour_delta = colour_step<F>(step);
     const Lanes fog_colour = widen(r.fog_color);
 
-    constexpr bool depth = (F & F_DEPTH) != 0;
     for (int i = 0; i < n; ++i, cp += cbytes, zp += depth ? zbytes : 0) {
         const auto zv = static_cast<uint32_t>(std::clamp<int64_t>(z >> 16, 0, zmax));
         int64_t tu = u, tv = v;
         if (persp) perspective_texel(p, tu, tv);
         const Lanes dif = channels(colour);
-        z += step.a[A_Z];
+        if (depth) z += step.a[A_Z];
         if (persp) {
             for (int k = 0; k < P_COUNT; ++k) p[k] += step.p[k];
         } else {
