@@ -5,6 +5,7 @@
 #include "app/game.h"
 #include "platform/system.h"
 #include "platform/text.h"
+#include "render/quad_batch.h"
 
 namespace {
 
@@ -300,20 +301,9 @@ bool create_vertex_buffers(DisplayDevice& dev) {
             Result::ok ||
         vertex_buffer_create(k_fvf_textured, k_quad_vertices, dev.quad_vertex_buffer) != Result::ok)
         return false;
-    // The quads' corners keep these texture coordinates; positions and colours are written by
-    // whoever draws them. Just inside the edges, so linear filtering does not wrap around.
-    static constexpr float k_corner_uv[4][2] = {
-        {0.005f, 0.005f}, {0.005f, 0.995f}, {0.995f, 0.005f}, {0.995f, 0.995f}};
-    void* data = nullptr;
-    if (vertex_buffer_lock(*dev.quad_vertex_buffer, data) != Result::ok) return false;
-    auto* v = static_cast<TLVertex*>(data);
-    for (int i = 0; i < k_quad_vertices; ++i) {
-        v[i].rhw = 0.5f;
-        v[i].u = k_corner_uv[i % 4][0];
-        v[i].v = k_corner_uv[i % 4][1];
-    }
-    vertex_buffer_unlock(*dev.quad_vertex_buffer);
-    return true;
+    // The quads' corners keep their texture coordinates; positions and colours are written by
+    // whoever draws them.
+    return prepare_quad_buffer(*dev.quad_vertex_buffer);
 }
 
 int create_display(Game& game) {

@@ -16,6 +16,8 @@
 #include "audio/music.h"
 #include "audio/sound.h"
 #include "render/actor.h"
+#include "render/effects.h"
+#include "render/hot_air.h"
 #include "render/render_state.h"
 #include "resources/hardware_texture.h"
 #include "resources/material.h"
@@ -24,6 +26,7 @@
 #include "resources/scene_description.h"
 #include "resources/spoken_lines.h"
 #include "scenes/puzzle.h"
+#include "scenes/scene_effects.h"
 #include "scenes/scene_logic.h"
 #include "scenes/scene_records.h"
 #include "scenes/story_state.h"
@@ -39,6 +42,8 @@ struct Game {
     SceneCamera camera;
     Lighting lighting;
     FireTable fires{};
+    EffectTables effects;
+    HotAirState hot_air;
     FireFrames fire_frames;
     MaterialTable materials;
     TextState text;
@@ -53,6 +58,7 @@ struct Game {
     InterfaceAssets ui;
     SceneRecords records;
     SceneLogicState logic;
+    SceneEmitters emitters;
     PuzzleState puzzle;
     DrawState draw;
     HardwareTextures textures;

@@ -1,8 +1,8 @@
 #include "app/game_frame.h"
 
 #include "app/game.h"
+#include "app/game_effects.h"
 #include "app/game_render.h"
-#include "render/lighting.h"
 #include "render/shadows.h"
 #include "resources/picture.h"
 #include "scenes/puzzle.h"
@@ -237,10 +237,13 @@ void run_game_frame(Game& game) {
     begin_drawing(game);
     run_mode_step(game);
     darken_stencil_shadows(game);
-    if (game.app.Minigame == 0) tick_lights(game.lighting);
+    if (game.app.Minigame == 0) run_effects(game);
     f.strip_signal = -1;
     end_drawing(game);
-    if (game.app.Minigame == 0) smooth_characters(game);
+    if (game.app.Minigame == 0) {
+        smooth_characters(game);
+        run_hot_air(game);
+    }
 
     if (game.app.Minigame == 0) right_click_edge(game);
     draw_closeup(game);

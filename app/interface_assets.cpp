@@ -4,6 +4,7 @@
 
 #include "app/game.h"
 #include "resources/material.h"
+#include "scenes/character_setup.h"
 #include "scenes/scene_assets.h"
 
 namespace {
@@ -76,6 +77,10 @@ void load_interface_assets(Game& game) {
     InterfaceAssets& ui = game.ui;
     load_model_parts(ui.shadow_model, "models/shade.ani", 1, hw);
     load_model_parts(ui.fly_model, "models/fly.ani", 4, hw);
+    // Every flying insect is drawn with this one actor.
+    Actor& fly = game.effects.flying.fly;
+    fly.model = ui.fly_model;
+    setup_fly(fly);
     load_picture_rgb64(ui.glow_picture, "textures/galo.bmp");
     load_fire_frames(game.fire_frames);
     load_interface_pictures(game);

@@ -42,6 +42,7 @@ constexpr uint32_t F_MODULATE = 1u << 17;     // the colour stage is texture tim
 constexpr uint32_t F_SELECT_TEX = 1u << 18;   // the colour stage is the texture alone
 constexpr uint32_t F_BLEND_DARKEN = 1u << 19; // blending (zero, inverse source colour)
 constexpr uint32_t F_NOCOLOUR = 1u << 20;     // blending leaves the target as it is (zero, one)
+constexpr uint32_t F_BLEND_ADD = 1u << 21;    // blending (one, one): the colours added, saturating
 constexpr uint32_t k_dynamic = 1u << 31;      // the features are read at run time
 
 // Interpolated attributes, stepped in fixed point with 16 fraction bits.

@@ -102,6 +102,11 @@ void prepare_blend(const RenderStates& s, Raster& r) {
         r.features |= F_BLEND_DARKEN;
         return;
     }
+    // Fires, glows and sparks add their light to the target.
+    if (s.src_blend == BLEND_ONE && s.dest_blend == BLEND_ONE) {
+        r.features |= F_BLEND_ADD;
+        return;
+    }
     const bool by_alpha = s.src_blend == BLEND_SRCALPHA && s.dest_blend == BLEND_INVSRCALPHA;
     r.features |= by_alpha ? F_BLEND_ALPHA : F_BLEND;
     if (factor_reads_src_alpha(s.src_blend) || factor_reads_src_alpha(s.dest_blend))

@@ -199,11 +199,15 @@ VANTOR_ALWAYS_INLINE void shade_run(const Raster& r, uint32_t features, bool lin
             continue;
         if ((f & F_DEPTH) && !early_depth && !depth_stencil(f, r, zp, zv)) continue;
 
-        // A black texel of a darkening blend leaves the target exactly as it is.
-        if ((f & F_BLEND_DARKEN) && (px.r | px.g | px.b) == 0) continue;
-        if (f & (F_BLEND | F_BLEND_ALPHA | F_BLEND_DARKEN)) {
+        // A black texel of a darkening or adding blend leaves the target exactly as it is.
+        if ((f & (F_BLEND_DARKEN | F_BLEND_ADD)) && (px.r | px.g | px.b) == 0) continue;
+        if (f & (F_BLEND | F_BLEND_ALPHA | F_BLEND_DARKEN | F_BLEND_ADD)) {
             const Rgba dst = read_target(f, cp);
-            if (f & F_BLEND_DARKEN) {
+            if (f & F_BLEND_ADD) {
+                px.r = std::min(px.r + dst.r, 255);
+                px.g = std::min(px.g + dst.g, 255);
+                px.b = std::min(px.b + dst.b, 255);
+            } else if (f & F_BLEND_DARKEN) {
                 px.r = div255(dst.r * (255 - px.r));
                 px.g = div255(dst.g * (255 - px.g));
                 px.b = div255(dst.b * (255 - px.b));
@@ -463,6 +467,9 @@ constexpr Family k_families[] = {
      F_GOURAUD | F_PERSP | F_FOG | F_TARGET16},
     // shadow volumes, counted into the stencil alone
     {F_NOCOLOUR | F_ZTEST | F_STENCIL | F_DEPTH | F_DEPTH32, F_TARGET16},
+    // additive effects: flames against the depth picture, and glows over everything
+    {F_TEX | F_TEXPOW2 | F_MODULATE | F_BLEND_ADD | F_ZTEST | F_DEPTH, F_DEPTH32 | F_TARGET16},
+    {F_TEX | F_TEXPOW2 | F_MODULATE | F_BLEND_ADD, F_TARGET16},
 };
 
 constexpr size_t special_count() {

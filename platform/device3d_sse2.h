@@ -18,14 +18,15 @@
 namespace raster::sse2 {
 
 // Textured by the texture alone or times the diffuse colour, depth-tested (and stencilled, which
-// the scalar depth stage does), maybe fogged, written or darkening the target: no specular,
-// alpha or other blending.
+// the scalar depth stage does), maybe fogged, written, darkening or added to the target: no
+// specular, alpha or other blending.
 constexpr bool handles(uint32_t f) {
     constexpr uint32_t allowed = F_TEX | F_TEXPOW2 | F_MODULATE | F_SELECT_TEX | F_PERSP |
                                  F_GOURAUD | F_FOG | F_ZTEST | F_ZWRITE | F_STENCIL | F_DEPTH |
-                                 F_DEPTH32 | F_TARGET16 | F_TARGET15 | F_BLEND_DARKEN;
-    return (f & ~allowed) == 0 && (f & F_TEX) && (f & F_TEXPOW2) && (f & F_DEPTH) &&
-           (f & (F_MODULATE | F_SELECT_TEX));
+                                 F_DEPTH32 | F_TARGET16 | F_TARGET15 | F_BLEND_DARKEN | F_BLEND_ADD;
+    // Without a depth test only the additive blend (glows over everything) is drawn here.
+    return (f & ~allowed) == 0 && (f & F_TEX) && (f & F_TEXPOW2) &&
+           ((f & F_DEPTH) || (f & F_BLEND_ADD)) && (f & (F_MODULATE | F_SELECT_TEX));
 }
 
 // Four 16-bit channels b, g, r, a in the low half of a register.
@@ -146,7 +147,10 @@ VANTOR_ALWAYS_INLINE void shade_run(const Raster& r, bool linear, const Interp& 
     constexpr int cbytes = (F & (F_TARGET16 | F_TARGET15)) ? 2 : 4;
     constexpr int zbytes = (F & F_DEPTH32) ? 4 : 2;
     constexpr int64_t zmax = (F & F_DEPTH32) ? 16777215 : 65535;
-    int64_t z = start.a[A_Z], u = persp ? 0 : start.a[A_U], v = persp ? 0 : start.a[A_V];
+    constexpr bool depth = (F & F_DEPTH) != 0;
+    // Without a depth surface the depth attribute is not set up: it is not read at all.
+    int64_t z = depth ? start.a[A_Z] : 0, u = persp ? 0 : start.a[A_U],
+            v = persp ? 0 : start.a[A_V];
     float p[P_COUNT] = {};
     if (persp)
         for (int i = 0; i < P_COUNT; ++i) p[i] = start.p[i];
@@ -154,12 +158,12 @@ VANTOR_ALWAYS_INLINE void shade_run(const Raster& r, bool linear, const Interp& 
     const __m128i colour_delta = colour_step<F>(step);
     const Lanes fog_colour = widen(r.fog_color);
 
-    for (int i = 0; i < n; ++i, cp += cbytes, zp += zbytes) {
+    for (int i = 0; i < n; ++i, cp += cbytes, zp += depth ? zbytes : 0) {
         const auto zv = static_cast<uint32_t>(std::clamp<int64_t>(z >> 16, 0, zmax));
         int64_t tu = u, tv = v;
         if (persp) perspective_texel(p, tu, tv);
         const Lanes dif = channels(colour);
-        z += step.a[A_Z];
+        if (depth) z += step.a[A_Z];
         if (persp) {
             for (int k = 0; k < P_COUNT; ++k) p[k] += step.p[k];
         } else {
@@ -167,7 +171,7 @@ VANTOR_ALWAYS_INLINE void shade_run(const Raster& r, bool linear, const Interp& 
             v += step.a[A_V];
         }
         if (F & F_GOURAUD) colour = _mm_add_epi32(colour, colour_delta);
-        if (!depth_stencil(F, r, zp, zv)) continue;
+        if (depth && !depth_stencil(F, r, zp, zv)) continue;
 
         const Lanes texel =
             linear ? bilinear(linear_taps<true>(r, tu, tv)) : widen(point_sample<true>(r, tu, tv));
@@ -179,6 +183,11 @@ VANTOR_ALWAYS_INLINE void shade_run(const Raster& r, bool linear, const Interp& 
         }
         if (F & F_BLEND_DARKEN)
             px = div255(_mm_mullo_epi16(read<F>(cp), _mm_sub_epi16(splat(255), px)));
+        if (F & F_BLEND_ADD) {
+            // Black adds nothing: the target stays exactly as it is.
+            if ((narrow(px) & 0x00FFFFFFu) == 0) continue;
+            px = _mm_min_epi16(_mm_add_epi16(read<F>(cp), px), splat(255));
+        }
         write<F>(cp, px);
     }
 }

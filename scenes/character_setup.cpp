@@ -176,6 +176,13 @@ Actor& setup_prop(Actor& a) {
     return a;
 }
 
+Actor& setup_fly(Actor& a) {
+    setup_prop(a);
+    write(a, {0, 0, 7, 0, 1});
+    a.frame = 0;
+    return a;
+}
+
 Actor& setup_standing_with_variation(Actor& a) {
     a.collision_radius_sq = 0;
     a.scale = {1, 1, 1};

@@ -31,6 +31,9 @@ Actor& setup_choice(Actor& a);
 // The cube the heroes of the choice toss: held at rest on the floor, or its flight and bounce.
 Actor& setup_choice_cube(Actor& a);
 
+// The shared fly of the flying insects: its wing beat, frames 0..7 looping, and nothing else.
+Actor& setup_fly(Actor& a);
+
 // The boar of the forest clearing: a walking animal that roots and looks up while it rests.
 Actor& setup_boar(Actor& a);
 

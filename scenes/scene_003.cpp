@@ -3,6 +3,7 @@
 #include "app/game.h"
 #include "app/game_render.h"
 #include "scenes/scene_assets.h"
+#include "scenes/scene_effects.h"
 #include "scenes/scene_list.h"
 #include "scenes/scene_logic.h"
 #include "scenes/simple_scene.h"
@@ -47,9 +48,25 @@ void load_door(Game& game) {
     place_hotspot(game, k_door_object, 407, 102, 464, 195, 1);
 }
 
+// Smoke from the hut's chimney: a grey puff now and then that rises, grows and thins out.
+constexpr Vec3 k_chimney_top{56, -7.2f, 13};
+constexpr int k_chimney_emitter = 0;
+
+void light_the_stove(Game& game) {
+    Emitter smoke;
+    smoke.kind = EmitterKind::smoke;
+    smoke.point = k_chimney_top;
+    smoke.chance = 0.3f;
+    smoke.size = 1.6f;
+    smoke.look = {0, 0x50505458, 0, 200};
+    start_emitter(game, k_chimney_emitter, smoke);
+    set_wind(game, 0.0004f);
+}
+
 void load_assets(Game& game) {
     load_simple_scene_assets(game, k_hut);
     load_door(game);
+    light_the_stove(game);
 }
 
 void try_the_door(Game& game) {
@@ -79,6 +96,7 @@ void run_logic(Game& game) {
         consume_click(game);
     }
     update_and_draw(game, game.actors.actors[0]);
+    run_emitters(game);
     record_mouse_world(game);
 }
 

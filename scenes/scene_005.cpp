@@ -1,6 +1,7 @@
 // Scene 5: the brook ford, at the end of the path that leaves the clearing to the left.
 #include "app/game.h"
 #include "scenes/scene_assets.h"
+#include "scenes/scene_effects.h"
 #include "scenes/scene_list.h"
 #include "scenes/simple_scene.h"
 
@@ -23,6 +24,12 @@ constexpr float k_mist_radius = 13;
 constexpr float k_mist_density = 1.0f / 20;
 constexpr uint32_t k_mist_colour = 0x00B4BEC8;
 constexpr float k_mist_factor = 1.0f;
+// Fireflies dancing over the water in the evening light.
+constexpr Vec3 k_swarm_centre{30, 11, -20};
+constexpr Vec3 k_swarm_orbit{2.5f, 0.6f, 0};
+constexpr int k_fireflies = 6;
+constexpr float k_firefly_speed = 0.04f, k_firefly_scale = 1.2f;
+constexpr uint32_t k_firefly_tint = 0xFF303018, k_firefly_glow = 0x406818;
 // Short shadow volumes: the low evening sun would stretch them over the whole ford.
 constexpr float k_shadow_reach = 0.12f;
 
@@ -32,6 +39,8 @@ void load_assets(Game& game) {
                    k_mist_factor);
     prepare_scene_fog(game);
     set_shadow_extrusion(game, k_shadow_reach);
+    release_insects(game, k_fireflies, k_swarm_centre, k_swarm_orbit, k_firefly_speed,
+                    k_firefly_scale, k_firefly_tint, 1, k_firefly_glow);
 }
 
 void run_logic(Game& game) {

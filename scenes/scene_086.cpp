@@ -5,6 +5,7 @@
 #include "app/game_render.h"
 #include "scenes/character_setup.h"
 #include "scenes/scene_assets.h"
+#include "scenes/scene_effects.h"
 #include "scenes/scene_list.h"
 #include "scenes/scene_logic.h"
 
@@ -33,6 +34,9 @@ void load_assets(Game& game) {
     place_actor(actors[k_brask], {20, 8.65f, -22}, 3.1f);
     actors[k_brask].hoverable = 1;
     game.story.DIALOG = 0;
+    // The hot air over the two braziers.
+    start_shimmer_over_fire(game, 0);
+    start_shimmer_over_fire(game, 1);
     finish_scene_assets(game, {-100, -300, -200});
 }
 

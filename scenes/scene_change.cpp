@@ -100,6 +100,9 @@ void unload_scene(Game& game) {
     actors.stair_table = {};
     actors.collision_table = {};
     game.fires = {};
+    clear_effect_tables(game.effects);
+    game.emitters = {};
+    game.hot_air.shimmer_regions = {}; // the ripple itself runs on across scenes
     game.draw.fog_volumes = {};
     game.lighting.light_table = {};
     game.draw.shadows.shadow_light_count = 1;

@@ -11,6 +11,7 @@
 #include "tests/e2e/demo_folder.h"
 #include "tests/e2e/headless_run.h"
 #include "tests/support/golden.h"
+#include "tools/common/json.h"
 #include "tools/common/png_image.h"
 
 namespace fs = std::filesystem;
@@ -113,6 +114,81 @@ TEST_F(Play, FordMistOnBothPaths) {
             }
         EXPECT_GT(differing, 2000) << c.options;
         EXPECT_EQ(outside, 0) << c.options;
+    }
+}
+
+bool read_json(const fs::path& path, Json& out) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return Json::parse(text, out);
+}
+
+// An actor's last drawn rectangle (max x, max y, min x, min y) from a dump.
+std::array<int, 4> draw_rect(const Json& dump, int actor) {
+    std::array<int, 4> r{};
+    for (int k = 0; k < 4; ++k) {
+        const Json* v =
+            dump.find("actors." + std::to_string(actor) + ".draw_rect." + std::to_string(k));
+        r[size_t(k)] = v != nullptr ? int(v->number()) : 0;
+    }
+    return r;
+}
+
+// The braziers burn on both paths. From one pass to the next the frame changes where the heroes
+// and the cube were drawn and at the two fires (flames, glows, the hot air above them), and
+// elsewhere only at the single pixels of the sparkles drifting away from them.
+TEST_F(Play, HeroChoiceBraziersBurnAndFlickerOnBothPaths) {
+    struct Case {
+        const char* golden;
+        const char* options;
+        int32_t hardware;
+    } cases[] = {
+        {"play_braziers_device_32", "--start-scene 86 --hero 1", 1},
+        {"play_braziers_software_32", "--start-scene 86 --hero 1 --device none", 0},
+    };
+    // The flames' columns on the screen (the braziers' bowls are at x 107..170 and 470..533).
+    const int flame_left[2] = {100, 462}, flame_right[2] = {178, 541};
+    for (const Case& c : cases) {
+        GameConfig config;
+        config.true_colour = 1;
+        config.hardware_acceleration = c.hardware;
+        write_settings(config);
+        expect_ok("play_braziers.script", c.options);
+        RgbImage shot[2];
+        Json dump[2];
+        for (int i = 0; i < 2; ++i) {
+            const std::string name = i == 0 ? "braziers_a" : "braziers_b";
+            ASSERT_TRUE(read_png((dir / (name + ".png")).string(), shot[i])) << c.golden;
+            ASSERT_TRUE(read_json(dir / (name + ".json"), dump[i])) << c.golden;
+        }
+        EXPECT_TRUE(matches_golden(c.golden, shot[1])) << c.options;
+        int at_fire[2] = {0, 0}, elsewhere = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x) {
+                const size_t i = (size_t(y) * 640 + size_t(x)) * 3;
+                if (std::equal(&shot[0].rgb[i], &shot[0].rgb[i] + 3, &shot[1].rgb[i])) continue;
+                bool on_actor = false;
+                for (const Json& d : dump)
+                    for (int a = 0; a < 3; ++a) {
+                        const auto r = draw_rect(d, a);
+                        on_actor = on_actor || (x >= r[2] - 3 && x <= r[0] + 3 && y >= r[3] - 3 &&
+                                                y <= r[1] + 3);
+                    }
+                if (on_actor) continue;
+                bool fire = false;
+                for (int f = 0; f < 2; ++f)
+                    if (x >= flame_left[f] && x <= flame_right[f] && y >= 100 && y <= 300) {
+                        ++at_fire[f];
+                        fire = true;
+                    }
+                elsewhere += !fire;
+            }
+        EXPECT_GT(at_fire[0], 20) << c.options;
+        EXPECT_GT(at_fire[1], 20) << c.options;
+        int sparkles = 0;
+        for (const Json& d : dump)
+            if (const Json* n = d.find("effects.sparkles")) sparkles += int(n->number());
+        EXPECT_LE(elsewhere, sparkles) << c.options;
     }
 }
 

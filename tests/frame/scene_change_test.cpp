@@ -143,6 +143,34 @@ TEST(SceneChange, UnloadClearsTheSceneAndKeepsTheStory) {
     EXPECT_EQ(game->frame.fade_state, 1);
 }
 
+// Every effect of the old scene is gone at the change; the hot-air ripple runs on, and the fly
+// every insect is drawn with keeps its model.
+TEST(SceneChange, UnloadEmptiesTheEffectTablesButKeepsTheRipple) {
+    auto game = fresh_game();
+    Random& r = game->random;
+    EffectTables& t = game->effects;
+    spawn_smoke(t.smoke_particles, r, {}, 1, {0, 0x40404040, 0, 50});
+    spawn_sparks(t.spark_trails, r, {});
+    add_sparkle(t.sparkles, 10, 0xFF, 1, {}, {}, {});
+    add_glow(t.glows, {}, 0xFF, 0, 3);
+    add_flying_object(t.flying, r, {}, {1, 0, 0}, {}, 1, 0, 0, 0);
+    t.flying.fly.model.parts.resize(1);
+    t.wind = {1, 0, 0};
+    start_emitter(*game, 3, Emitter{});
+    start_shimmer(*game, 10, 20);
+    game->hot_air.current[40] = 77;
+    unload_scene(*game);
+
+    EXPECT_EQ(live_smoke(t) + live_spark_trails(t) + live_sparkles(t) + live_glows(t) +
+                  live_flying_objects(t),
+              0);
+    EXPECT_EQ(t.wind, Vec3{});
+    EXPECT_EQ(game->emitters.emitters[3].active, 0);
+    EXPECT_EQ(game->hot_air.shimmer_regions[0].lifetime, 0);
+    EXPECT_EQ(game->hot_air.current[40], 77u);
+    EXPECT_FALSE(actor_empty(t.flying.fly));
+}
+
 // The rest of what a scene owns: lights, fires, the characters' models, the held tool's picture;
 // and the tool names of the fixed list come back from the table, the other names stay.
 TEST(SceneChange, UnloadReleasesTheSceneAndReadsTheToolNamesAgain) {

@@ -84,7 +84,9 @@ enum Family {
     k_blob,
     k_volume,
     k_quad,
-    k_darkening
+    k_darkening,
+    k_flame,
+    k_glow
 };
 
 void set_family(DeviceRig& rig, Family family, bool fog, const TexturePtr& texture) {
@@ -123,6 +125,19 @@ void set_family(DeviceRig& rig, Family family, bool fog, const TexturePtr& textu
                     {RenderState::src_blend, BLEND_ZERO},
                     {RenderState::dest_blend, BLEND_ONE}});
         break;
+    case k_glow:
+        rig.state(RenderState::z_enable, 0);
+        [[fallthrough]];
+    case k_flame:
+        device_set_texture(rig.dev(), 0, texture);
+        rig.stage(StageState::color_op, TOP_MODULATE);
+        rig.stage(StageState::color_arg1, TA_TEXTURE);
+        rig.stage(StageState::color_arg2, TA_DIFFUSE);
+        rig.states({{RenderState::z_write_enable, 0},
+                    {RenderState::alpha_blend_enable, 1},
+                    {RenderState::src_blend, BLEND_ONE},
+                    {RenderState::dest_blend, BLEND_ONE}});
+        break;
     case k_darkening:
         rig.states({{RenderState::stencil_enable, 1},
                     {RenderState::stencil_ref, 0},
@@ -150,6 +165,8 @@ TEST(Device3DFill, SpecialisedFunctionsDrawWhatTheGenericOneDraws) {
         {k_volume, "shadow volume", false, false, false, true},
         {k_quad, "blended quad", false, false, false, false},
         {k_darkening, "darkening pass", false, false, false, true},
+        {k_flame, "flame", false, false, false, false},
+        {k_glow, "glow", false, false, false, false},
     };
     for (const Case& c : cases)
         for (const PixelFormat& target : {k_format_xrgb8888, k_format_rgb565})

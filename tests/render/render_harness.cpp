@@ -189,9 +189,10 @@ void RenderHarness::draw_pass(bool smooth) {
                     scene.scene_picture_rgb32};
     }
     for (Actor& a : actors->actors) actor_draw(ctx, a);
+    if (device != nullptr && options.stencil && options.settings.stencil_shadows == 4)
+        draw_shadow_darkening(*device);
+    if (effects) effects(ctx);
     if (device != nullptr) {
-        if (options.stencil && options.settings.stencil_shadows == 4)
-            draw_shadow_darkening(*device);
         device_end_scene(*device);
     } else {
         surface_unlock(*back_buffer);

@@ -7,6 +7,7 @@
 // content's generated scenes are available, a scene loaded from there can take its place.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -46,6 +47,9 @@ struct RenderHarness {
     TexturePtr blob_texture;
     std::unique_ptr<PaletteTexture> blob_soft = std::make_unique<PaletteTexture>();
     Random random;
+    // Drawn after the characters (and the stencil darkening) in each pass, as the game frame
+    // draws its effects.
+    std::function<void(RenderContext&)> effects;
 
     ActorContext actor_context() { return {*actors, camera, scene, random}; }
 

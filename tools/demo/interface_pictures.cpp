@@ -1,5 +1,6 @@
 #include "tools/demo/interface_pictures.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "resources/bmp.h"
@@ -259,6 +260,36 @@ void cursors(DemoOutput& out) {
     }
 }
 
+// A tongue of flame: 1 inside a soft drop pointed at the top, centred at u0 with half-width w,
+// its widest point at v = vm, reaching up `up` and down `down` from there.
+double tongue(double u, double v, double u0, double w, double vm, double up, double down) {
+    const double dv = v - vm;
+    const double reach = dv < 0 ? up : down;
+    const double taper = dv < 0 ? 0.35 + 0.65 * clamp01(1 + dv / up) : 1.0;
+    return std::pow(clamp01(1 - std::hypot((u - u0) / (w * taper), dv / reach)), 1.2);
+}
+
+// A patch of flames for additive drawing: a tall tongue with two smaller ones at its sides,
+// yellow where they are hottest and red at their rims, black (no effect) around them. A fire is
+// many of them overlapping, rising and shrinking, so the overlaps burn yellow-white and the
+// edges stay red.
+Canvas flame_tongue(int size, uint32_t seed, double strength) {
+    Canvas c(size, size);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const double u = (x + 0.5) / size * 2 - 1, v = (y + 0.5) / size; // v: 0 top
+            const double wobble = 0.1 * fbm2(u * 2, v * 3, 3, seed) * (1 - v);
+            const double uw = u - wobble;
+            const double body = std::max({tongue(uw, v, 0.0, 0.42, 0.66, 0.62, 0.3),
+                                          0.8 * tongue(uw, v, -0.5, 0.3, 0.74, 0.36, 0.22),
+                                          0.75 * tongue(uw, v, 0.52, 0.28, 0.76, 0.32, 0.2)});
+            const double heat = clamp01(body * 1.3);
+            c.at(x, y) =
+                V3d{1.0, 0.28 + 0.52 * heat, 0.04 + 0.3 * heat * heat} * (body * 0.85 * strength);
+        }
+    return c;
+}
+
 // Effect textures for additive or shading use: dark means no effect.
 void effect_textures(DemoOutput& out) {
     auto radial = [](int size, const V3d& colour, double power, uint32_t seed, double flicker) {
@@ -281,28 +312,13 @@ void effect_textures(DemoOutput& out) {
     out.add("textures/galo.bmp",
             encode_bmp24(radial(64, rgb8(255, 200, 120), 2.0, 0, 0).picture()));
 
-    // A flame: bright at the bottom centre, licking upwards.
-    auto flame = [](int size, uint32_t seed) {
-        Canvas c(size, size);
-        for (int y = 0; y < size; ++y)
-            for (int x = 0; x < size; ++x) {
-                const double u = (x + 0.5) / size * 2 - 1,
-                             v = (y + 0.5) / size; // v: 0 top, 1 bottom
-                const double width = 0.15 + 0.55 * std::pow(v, 0.7);
-                const double wobble = 0.25 * fbm2(u * 2, v * 3, 3, seed) * (1 - v);
-                const double d = std::fabs(u - wobble) / width;
-                const double body =
-                    clamp01(1 - d) * smoothstep(0.0, 0.35, v) * smoothstep(1.0, 0.85, v);
-                const double heat = clamp01(body * 1.4);
-                c.at(x, y) = V3d{1.0, 0.35 + 0.55 * heat, 0.05 + 0.4 * heat * heat} * body;
-            }
-        return c;
-    };
-    out.add("textures/fire.bmp", encode_bmp24(flame(64, 81).picture()));
-    // Fire frames: frame n is the flame pre-scaled to (32 - 2n) pixels square.
+    out.add("textures/fire.bmp", encode_bmp24(flame_tongue(64, 81, 1.0).picture()));
+    // Fire frames: frame n is the flame pre-scaled to (32 - 2n) pixels square. The software path
+    // adds them as they are, where the device modulates the texture by its flame colour 0xA0,
+    // so the frames carry that factor to look alike on both paths.
     for (int n = 0; n < k_fire_frame_count; ++n) {
         const int side = 32 - 2 * n;
-        const Canvas big = flame(side * 4, 81);
+        const Canvas big = flame_tongue(side * 4, 81, 160.0 / 255);
         out.add(fire_frame_path(n), encode_fire_frame(big.downsampled(4)));
     }
 }

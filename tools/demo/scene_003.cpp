@@ -118,6 +118,9 @@ void build(const SceneView& view, SceneBuilder& b, DemoScene& scene) {
     b.quad({x0 - 3, k_floor_y - wall - 9, (z0 + z1) / 2},
            {x1 + 3, k_floor_y - wall - 9, (z0 + z1) / 2}, {x1 + 3, k_floor_y - wall, z1 + 4},
            {x0 - 3, k_floor_y - wall, z1 + 4}, roof_m, k_decor);
+    // A stone chimney through the front of the roof, low enough to be in the picture; the
+    // scene code's smoke rises from its top at (56, -7, 13).
+    b.box({56, k_floor_y - 17, 13}, {1.1, 2, 1.1}, 0, p.rock, k_decor);
     // Inside: a floor of boards.
     b.box({(x0 + x1) / 2, k_floor_y - 0.1, (z0 + z1) / 2}, {(x1 - x0) / 2, 0.3, (z1 - z0) / 2}, 0,
           p.wood, k_decor);

@@ -28,9 +28,11 @@ void describe(DemoScene& s) {
     s.description.scale = 1;
     s.description.ambient = {70, 62, 58}; // blue, green, red: a dim warm hall
     for (const V3d& b : k_braziers) {
-        // The fire burns in the bowl; it lights the heroes and flickers.
-        const V3d flame = b + V3d{0, -7.2, 0};
-        s.description.fires.push_back({file_point(flame), 1.0f, 1.2f, 1.4f, 1, 1});
+        // A flame particle is drawn centred on its point, so the fire's base stands half a
+        // flame (about 0.5) above the coals, where its lower half is not hidden behind them;
+        // its glow shows there too. At the braziers' distance a unit is about 33 pixels.
+        const V3d flame = b + V3d{0, -8.0, 0};
+        s.description.fires.push_back({file_point(flame), 1.0f, 0.55f, 1.0f, 1, 1});
     }
     // A cool light from a high window behind the camera, as a spot on the dais.
     s.description.spot_lights.push_back(

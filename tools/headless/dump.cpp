@@ -232,6 +232,29 @@ Json dump_exits(const SceneRecords& r) {
     return a;
 }
 
+// Live entries per effect table, the fires' lifetimes, the wind and the shimmer areas.
+Json dump_effects(const Game& game) {
+    const EffectTables& t = game.effects;
+    Json j = Json::object();
+    j["smoke_particles"] = live_smoke(t);
+    j["spark_trails"] = live_spark_trails(t);
+    j["sparkles"] = live_sparkles(t);
+    j["glows"] = live_glows(t);
+    j["flying_objects"] = live_flying_objects(t);
+    Json fires = Json::array();
+    for (const SceneFire& f : game.fires) fires.push(Json(static_cast<int64_t>(f.lifetime)));
+    j["fire_lifetimes"] = std::move(fires);
+    j["wind"] = json_vec3(t.wind);
+    Json regions = Json::array();
+    for (const ShimmerRegion& r : game.hot_air.shimmer_regions)
+        regions.push(int_array(std::array<int32_t, 3>{r.lifetime, r.x, r.y}));
+    j["shimmer_regions"] = std::move(regions);
+    int emitters = 0;
+    for (const Emitter& e : game.emitters.emitters) emitters += e.active != 0;
+    j["emitters"] = emitters;
+    return j;
+}
+
 } // namespace
 
 Json dump_game(const Game& game) {
@@ -273,6 +296,7 @@ Json dump_game(const Game& game) {
     dump_sound(game, j);
     j["objects"] = dump_objects(game.records);
     j["exits"] = dump_exits(game.records);
+    j["effects"] = dump_effects(game);
 
     Json actors = Json::array();
     for (const Actor& a : game.actors.actors) actors.push(dump_actor(a));
