@@ -15,6 +15,7 @@
 #include "resources/targa_writer.h"
 #include "resources/text_table.h"
 #include "resources/tiff_picture.h"
+#include "resources/wav.h"
 #include "resources/zbf.h"
 
 namespace fs = std::filesystem;
@@ -106,6 +107,28 @@ void others() {
     seed("fuzz_text_table", "lines", encode_text_table(lines));
 }
 
+// Wave files of each kind the loader takes, small, for both sound readers.
+void sounds() {
+    struct Kind {
+        const char* name;
+        uint16_t channels, bits;
+        uint32_t rate;
+    } kinds[] = {{"mono8_11025", 1, 8, 11025},
+                 {"mono16_22050", 1, 16, 22050},
+                 {"stereo16_44100", 2, 16, 44100}};
+    for (const Kind& k : kinds) {
+        WavInfo info;
+        info.channels = k.channels;
+        info.bits = k.bits;
+        info.sample_rate = k.rate;
+        std::vector<uint8_t> samples(size_t(k.channels) * k.bits / 8 * 300);
+        for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>(i * 37);
+        const auto file = encode_wav(info, samples);
+        seed("fuzz_wave_sound", k.name, file);
+        seed("fuzz_music_reader", k.name, file);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -117,5 +140,6 @@ int main(int argc, char** argv) {
     pictures();
     scene_files();
     others();
+    sounds();
     return 0;
 }
