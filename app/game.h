@@ -9,10 +9,12 @@
 #include "app/frame_state.h"
 #include "app/input.h"
 #include "app/interface_assets.h"
+#include "app/menu.h"
 #include "app/random.h"
 #include "app/toolbar.h"
 #include "audio/music.h"
 #include "audio/sound.h"
+#include "audio/video.h"
 #include "render/actor.h"
 #include "render/render_state.h"
 #include "resources/hardware_texture.h"
@@ -41,6 +43,8 @@ struct Game {
     TextState text;
     SoundState sound;
     MusicState music;
+    VideoState video;
+    MenuState menu;
     ActorState actors; // the 16 character slots and what their update shares
     FrameState frame;
     CursorState cursor;

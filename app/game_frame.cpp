@@ -2,6 +2,7 @@
 
 #include "app/game.h"
 #include "app/game_render.h"
+#include "app/video_playback.h"
 #include "render/lighting.h"
 #include "render/shadows.h"
 #include "resources/picture.h"
@@ -121,8 +122,8 @@ void run_mode_step(Game& game) {
     case 1: // the picture puzzle comes with its own step; until then it ends at once
         game.app.Minigame = 0;
         break;
-    default: // a video plays; video playback ends the mode
-        game.app.Minigame = 0;
+    default:
+        video_step(game);
         break;
     }
     left_click_edge(game);
