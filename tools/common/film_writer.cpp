@@ -108,7 +108,7 @@ bool add_video(Encoding& e, const FilmOptions& o) {
     c->gop_size = o.keyframe_interval;
     AVDictionary* options = nullptr;
     if (std::strcmp(codec->name, "libx264") == 0) {
-        av_dict_set(&options, "preset", "medium", 0);
+        av_dict_set(&options, "preset", "veryfast", 0);
         av_dict_set_int(&options, "crf", o.quality, 0);
     } else {
         c->flags |= AV_CODEC_FLAG_QSCALE;

@@ -26,7 +26,9 @@ const char* k_usage =
     "  msk FILE --raw OUT               the decoded float depth picture\n"
     "  model FILE [--normal-scale S] [--software]\n"
     "                                   an animated model as loaded\n"
-    "  table FILE N                     line N of a text table\n";
+    "  table FILE N                     line N of a text table\n"
+    "  film PATH [--frame N --png OUT [--bpp 32|16|15]]\n"
+    "                                   a film as the game decodes it, and one of its frames\n";
 
 } // namespace
 
@@ -49,6 +51,7 @@ int main(int argc, char** argv) {
     if (command == "msk") return run_msk_command(args);
     if (command == "model") return run_model_command(args);
     if (command == "table") return run_table_command(args);
+    if (command == "film") return run_film_command(args);
     std::fprintf(stderr, "vantor-tool: unknown command %s\n%s", command.c_str(), k_usage);
     return 2;
 }
