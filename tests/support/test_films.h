@@ -20,10 +20,18 @@ inline void frame_colour(int n, uint8_t rgb[3]) {
     rgb[2] = uint8_t(std::max(220 - 20 * n, 20));
 }
 
+// The colours of a quadrant film: red, green, blue and white quarters.
+inline const uint8_t* quadrant_colour(int right, int bottom) {
+    static const uint8_t colours[2][2][3] = {{{220, 30, 30}, {30, 200, 30}},
+                                             {{30, 30, 220}, {230, 230, 230}}};
+    return colours[bottom][right];
+}
+
 struct TestFilm {
     int width = 64, height = 48, rate = 25, frames = 10;
     std::set<int> flashes;              // frames drawn white, with a click in the sound
     bool sound = false;                 // a quiet hum all through, so the track exists
+    bool quadrants = false;             // four colours, one in each quarter of the picture
     FilmCodec codec = FilmCodec::mpeg4; // the quick encoder
 };
 
@@ -42,7 +50,11 @@ inline std::vector<uint8_t> make_test_film(const TestFilm& t) {
     const auto paint = [&](int n, RgbPicture& p) {
         uint8_t c[3] = {255, 255, 255};
         if (!t.flashes.count(n)) frame_colour(n, c);
-        for (size_t i = 0; i < p.rgb.size(); i += 3) std::copy(c, c + 3, p.rgb.begin() + long(i));
+        for (size_t i = 0; i < p.rgb.size(); i += 3) {
+            const int x = int(i / 3) % p.width, y = int(i / 3) / p.width;
+            const uint8_t* q = quadrant_colour(x * 2 / p.width, y * 2 / p.height);
+            std::copy(t.quadrants ? q : c, (t.quadrants ? q : c) + 3, p.rgb.begin() + long(i));
+        }
     };
     std::vector<int16_t> sound;
     if (t.sound || !t.flashes.empty()) {
