@@ -1,5 +1,6 @@
 #include "tools/demo/films.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -351,6 +352,9 @@ bool make_films(DemoOutput& out, const FilmSources& sources, std::string& error)
                                           sources.quality));
     }
     for (const Film& film : films(c)) {
+        if (!sources.only.empty() &&
+            std::find(sources.only.begin(), sources.only.end(), film.path) == sources.only.end())
+            continue;
         std::vector<uint8_t> bytes;
         if (!encode(film, bytes, error)) {
             error = film.path + ": " + error;

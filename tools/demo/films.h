@@ -25,6 +25,7 @@ struct FilmSources {
     std::string font;                            // the demo's font file
     std::map<int, const GeneratedScene*> scenes; // the scenes made in this run, by number
     FilmQuality quality;
+    std::vector<std::string> only; // the films to make, by path; empty: all
 };
 
 // The films into the output. Scenes that were not made (or made without shading) leave their
