@@ -156,6 +156,11 @@ TEST_F(VideoPlay, SpaceOrEscapeEndsAFilmAtTheNextPassAndSpaceElsewhereChangesNot
     run("video_skip.script");
 }
 
+TEST_F(VideoPlay, QuittingDuringAFilmShutsDownInOrder) {
+    write_settings(dir, GameConfig{});
+    run("video_quit.script");
+}
+
 TEST_F(VideoPlay, EveryClickOfTheTestFilmIsHeardWithinOneFrameOfItsFlash) {
     GameConfig c;
     c.music_enabled = 0;
