@@ -40,6 +40,8 @@ constexpr int k_max_decode_steps = 8192;
 // A sound track starting more than this before or after the pictures is misplaced, not late.
 constexpr int64_t k_max_sound_offset_frames = 10 * int64_t{k_mixer_rate};
 constexpr int k_min_sound_rate = 1000, k_max_sound_rate = 384000;
+// libavutil's time base of microseconds, as a C++ value (its macro is a C compound literal).
+constexpr AVRational k_microseconds{1, AV_TIME_BASE};
 constexpr int k_max_sound_channels = 8;
 
 // Where the bytes come from: a file or a block of memory.
@@ -184,10 +186,10 @@ uint32_t announced_frames(const AVFormatContext& f, const AVStream& st, AVRation
     } else {
         int64_t duration_us = 0;
         if (st.duration != AV_NOPTS_VALUE && st.duration > 0)
-            duration_us = av_rescale_q(st.duration, st.time_base, AV_TIME_BASE_Q);
+            duration_us = av_rescale_q(st.duration, st.time_base, k_microseconds);
         else if (f.duration != AV_NOPTS_VALUE && f.duration > 0)
             duration_us = f.duration;
-        frames = av_rescale_q(duration_us, AV_TIME_BASE_Q, av_inv_q(rate));
+        frames = av_rescale_q(duration_us, k_microseconds, av_inv_q(rate));
     }
     return uint32_t(std::clamp<int64_t>(frames, 0, UINT32_MAX - 1));
 }
