@@ -19,8 +19,10 @@ $(BUILD)/build.ninja: | deps
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The data is made again only when vantor-tool changed (scripts/demo-data.sh keeps a stamp). The
+# folder is the build's own, so make-demo may replace it even from before it marked its output.
 demo: build
-	$(BUILD)/vantor-tool make-demo $(BUILD)/demo
+	bash scripts/demo-data.sh $(BUILD)/vantor-tool $(BUILD)/demo
 
 run: demo
 	cd $(BUILD)/demo && ../vantor

@@ -141,6 +141,9 @@ int app_main(Game& game) {
     game.config.gamma_level = 255;
 
     const int32_t clean_exit = read_config(game.config);
+    // The game brings the values it uses into range; the setup program passes the file's
+    // values through as they are.
+    sanitize_config(game.config);
     store_config(game, 0); // a crash from here on shows the dialog at the next start
 
     create_window(game, clean_exit);

@@ -70,9 +70,7 @@ int32_t read_config(GameConfig& config) {
     uint8_t bytes[k_config_bytes];
     const size_t n = std::fread(bytes, 1, sizeof bytes, f);
     std::fclose(f);
-    const int32_t clean_exit = decode_config(bytes, n, config);
-    sanitize_config(config);
-    return clean_exit;
+    return decode_config(bytes, n, config);
 }
 
 bool write_config(const GameConfig& config, int32_t clean_exit) {

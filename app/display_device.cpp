@@ -362,7 +362,7 @@ void release_display(Game& game) {
     // A film still playing goes before the surfaces and the sound device it uses.
     game.video.handle.reset();
     game.video.video_surface.reset();
-    stop_music(game.music, game.config.music_enabled != 0);
+    stop_music(game.music);
     dev.sprite_vertex_buffer.reset();
     dev.point_vertex_buffer.reset();
     dev.quad_vertex_buffer.reset();

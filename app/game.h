@@ -11,6 +11,7 @@
 #include "app/interface_assets.h"
 #include "app/menu.h"
 #include "app/random.h"
+#include "app/save_load.h"
 #include "app/toolbar.h"
 #include "audio/music.h"
 #include "audio/sound.h"
@@ -23,6 +24,7 @@
 #include "resources/scene_background.h"
 #include "resources/scene_description.h"
 #include "resources/spoken_lines.h"
+#include "scenes/puzzle.h"
 #include "scenes/scene_logic.h"
 #include "scenes/scene_records.h"
 #include "scenes/story_state.h"
@@ -49,9 +51,11 @@ struct Game {
     FrameState frame;
     CursorState cursor;
     ToolbarState toolbar;
+    SaveState saves;
     InterfaceAssets ui;
     SceneRecords records;
     SceneLogicState logic;
+    PuzzleState puzzle;
     DrawState draw;
     HardwareTextures textures;
 };

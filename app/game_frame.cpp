@@ -6,6 +6,7 @@
 #include "render/lighting.h"
 #include "render/shadows.h"
 #include "resources/picture.h"
+#include "scenes/puzzle.h"
 #include "scenes/scene_change.h"
 #include "scenes/scene_routines.h"
 
@@ -119,8 +120,8 @@ void run_mode_step(Game& game) {
     case 0:
         run_scene_mode(game);
         return;
-    case 1: // the picture puzzle comes with its own step; until then it ends at once
-        game.app.Minigame = 0;
+    case 1:
+        if (puzzle_step(game)) game.app.Minigame = 0;
         break;
     default:
         video_step(game);
@@ -244,7 +245,7 @@ void run_game_frame(Game& game) {
 
     if (game.app.Minigame == 0) right_click_edge(game);
     draw_closeup(game);
-    draw_toolbar(game);
+    draw_tool_overlays(game);
     if (game.app.Minigame != 2) draw_cursor(game);
     draw_texts(game);
     detect_scene_change(game);

@@ -46,7 +46,7 @@ void load_interface_pictures(Game& game) {
 void make_device_textures(Game& game) {
     Device3D* device = game.display.device.get();
     for (const char* name : k_effect_textures) {
-        create_named_texture(game.textures, name, 0, 0);
+        create_named_texture(game.textures, name, 0, k_texture_request_16_bits);
         restore_named_texture(game.textures, name, device);
     }
     game.draw.shadows.blob_texture = get_named_texture(game.textures, k_shadow_texture);
@@ -63,10 +63,10 @@ void load_software_shadow(Game& game) {
 
 void reload_held_tool(Game& game) {
     const int32_t tool = game.story.active_tool;
-    if (!tool_held(tool) || !game.toolbar.held_tool_picture) return;
+    if (!tool_held(tool) || !game.toolbar.tool_picture) return;
     char path[32];
     std::snprintf(path, sizeof path, "gfx/tools/tool%3.3d.bmp", tool);
-    load_picture_surface(game.display, game.toolbar.held_tool_picture, path);
+    load_picture_surface(game.display, game.toolbar.tool_picture, path);
 }
 
 } // namespace

@@ -118,8 +118,7 @@ void apply_music_volume(MusicState& m, bool music_enabled, int32_t music_volume)
     mixer_stream_set_volume(*m.mixer, MixerStream::music, music_volume_of_level(music_volume));
 }
 
-void stop_music(MusicState& m, bool music_enabled) {
-    if (!music_enabled) return;
+void stop_music(MusicState& m) {
     if (m.graph) {
         mixer_stream_pause(*m.mixer, MixerStream::music, true);
         mixer_stream_clear(*m.mixer, MixerStream::music);

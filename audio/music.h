@@ -40,7 +40,9 @@ void pause_music(MusicState& music, bool music_enabled);
 // game waits without passes for a while.
 void music_feed(MusicState& music, bool music_enabled);
 void apply_music_volume(MusicState& music, bool music_enabled, int32_t music_volume);
-void stop_music(MusicState& music, bool music_enabled);
+// At exit, before the sound device closes. The player goes whatever the setting says by then: it
+// exists only when music was on at start-up.
+void stop_music(MusicState& music);
 
 // Frames of the current track played since its start (or since it last restarted).
 uint64_t music_position(const MusicState& music);

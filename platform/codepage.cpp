@@ -42,3 +42,24 @@ std::vector<uint8_t> utf8_to_cp1251(std::string_view utf8) {
     }
     return codes;
 }
+
+std::string cp1251_to_utf8(std::string_view codes) {
+    std::string out;
+    for (const char byte : codes) {
+        const auto code = static_cast<uint8_t>(byte);
+        const char16_t c = cp1251_to_unicode(code);
+        if (c == 0 && code != 0) {
+            out.push_back('_'); // the one code of the page without a character
+        } else if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -11,3 +12,6 @@ char16_t cp1251_to_unicode(uint8_t code);
 
 // Typed UTF-8 text as code page 1251 codes; characters outside the page are dropped.
 std::vector<uint8_t> utf8_to_cp1251(std::string_view utf8);
+// Code page 1251 codes as UTF-8, the form of the file system's names; the code without a
+// character (0x98) becomes '_'.
+std::string cp1251_to_utf8(std::string_view codes);

@@ -101,6 +101,15 @@ Result display_create_surface(Display& d, const SurfaceDesc& desc, SurfacePtr& o
     return Result::ok;
 }
 
+namespace {
+
+void lose_chain(Surface& s) {
+    s.lost = true;
+    for (const SurfacePtr& b : s.chain) lose_chain(*b);
+}
+
+} // namespace
+
 Result display_create_primary(Display& d, int back_buffers, bool in_video_memory, SurfacePtr& out) {
     if (!d.pool || d.mode_bpp == 0 || back_buffers < 1 || back_buffers > 2) return Result::failed;
     const size_t frame = static_cast<size_t>(640) * 480 * bytes_per_pixel(d.mode_format);
@@ -147,7 +156,10 @@ void display_set_gamma(Display& d, const GammaRamp& ramp) {
 
 void display_lose_all_surfaces(Display& d) {
     if (!d.pool) return;
-    for (Surface* s : d.pool->live) s->lost = true;
+    // What a display loses is video memory and the screen itself; a surface in system memory
+    // keeps its contents (the game keeps its pristine copies there for that reason).
+    for (Surface* s : d.pool->live)
+        if (s->memory == Memory::video || !s->chain.empty()) lose_chain(*s);
 }
 
 void display_restore_all_surfaces(Display& d) {

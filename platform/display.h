@@ -67,7 +67,8 @@ Result display_flip(Display& d);
 
 void display_set_gamma(Display& d, const GammaRamp& ramp);
 
-// Mark every surface of the display lost, as a mode switch by another program would.
+// Mark the surfaces a mode switch by another program takes away lost: those in video memory and
+// the primary surface with its flip chain. Surfaces in system memory keep their contents.
 void display_lose_all_surfaces(Display& d);
 // Restore every lost surface of the display; their contents are cleared.
 void display_restore_all_surfaces(Display& d);

@@ -38,6 +38,7 @@ void spot_light(ModelPart& part, size_t n, const LightSlot& light) {
         ScreenVertex& v = part.screen_vertices[i];
         const Vec3 l_vec = light.position - camera_position(v);
         const float d = length(l_vec);
+        if (!(d > 0)) continue; // a vertex at the light's own place has no direction to it
         const Vec3 l = l_vec * (1.0f / d);
         if (dot(l, light.direction) < light.cone) continue;
         int64_t intensity = rnd(255.0 * dot(part.view_normals[i], l));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 #include <utility>
 
 #include "render/lighting.h"
@@ -137,14 +138,19 @@ void set_material_states(RenderContext& ctx, const Material& m, TexturePtr textu
 }
 
 // Steps shared by both entries: light, fog, project and draw every part; then the rectangles.
-void draw_parts(RenderContext& ctx, Actor& a, const Vec3& light_point, bool stencil_volumes) {
+// `parts` false leaves out the part loop alone: the states and the rectangle bookkeeping still
+// run, so an object that draws nothing this pass gives up the rectangle it covered.
+void draw_parts(RenderContext& ctx, Actor& a, const Vec3& light_point, bool stencil_volumes,
+                bool parts = true) {
     Device3D* device = ctx.device;
     FloatRect rect;
     SoftwareRaster& raster = *ctx.state.raster;
     raster.actor.reset();
     if (device != nullptr) set_blend_states(*device, a.blend_mode);
     const bool stencil_zero = ctx.settings.stencil_shadows == 4 && a.shadow_kind == 4;
-    for (ModelPart& part : a.model.parts) {
+    const std::span<ModelPart> drawn =
+        parts ? std::span<ModelPart>(a.model.parts) : std::span<ModelPart>();
+    for (ModelPart& part : drawn) {
         const Material& m = material_of(ctx, part, a.material_base);
         if (a.tint == 0 && m.unlit == 0) {
             light_part(part, ctx.lighting, ctx.camera.view_projection, light_point);
@@ -239,6 +245,5 @@ void actor_draw_attached(RenderContext& ctx, Actor& o, const Actor& h, int host_
         transform_part(part, part_world, ctx.camera.view_projection, ctx.device != nullptr);
     const bool volumes = volumes_wanted(ctx, o);
     if (volumes) draw_shadow_volumes(ctx, o, worlds, true);
-    if (o.blend_mode == 255) return;
-    draw_parts(ctx, o, at, volumes);
+    draw_parts(ctx, o, at, volumes, o.blend_mode != 255); // 255: nothing but its shadows
 }

@@ -100,7 +100,9 @@ void project_volume(std::span<VolumeVertex> v) {
     }
 }
 
-void count_volume(Device3D& d, std::span<const VolumeVertex> v) {
+} // namespace
+
+void count_shadow_volume(Device3D& d, std::span<const VolumeVertex> v) {
     device_set_render_state(d, RenderState::stencil_ref, 1);
     device_set_render_state(d, RenderState::stencil_mask, 0xFFFFFFFFu);
     device_set_render_state(d, RenderState::stencil_write_mask, 0xFFFFFFFFu);
@@ -111,11 +113,11 @@ void count_volume(Device3D& d, std::span<const VolumeVertex> v) {
     device_set_render_state(d, RenderState::cull_mode, CULL_CCW);
     device_draw_primitive(d, Primitive::triangle_list, k_fvf_position, v.data(), int(v.size()));
     device_set_render_state(d, RenderState::cull_mode, CULL_CW);
-    device_set_render_state(d, RenderState::stencil_pass, STENCILOP_DECRSAT);
+    // Only the increment saturates: a pixel that more back faces than front faces pass wraps
+    // round to a nonzero count.
+    device_set_render_state(d, RenderState::stencil_pass, STENCILOP_DECR);
     device_draw_primitive(d, Primitive::triangle_list, k_fvf_position, v.data(), int(v.size()));
 }
-
-} // namespace
 
 void draw_shadow_volumes(RenderContext& ctx, Actor& a, std::span<const Matrix> part_worlds,
                          bool in_model_space) {
@@ -157,7 +159,7 @@ void draw_shadow_volumes(RenderContext& ctx, Actor& a, std::span<const Matrix> p
                 }
             }
             project_volume(v);
-            count_volume(d, v);
+            count_shadow_volume(d, v);
         }
     }
     device_set_render_state(d, RenderState::shade_mode, SHADE_GOURAUD);

@@ -26,6 +26,10 @@ int build_shadow_volume(std::span<const Vec3> positions, std::span<const uint16_
 void draw_shadow_volumes(RenderContext& ctx, Actor& a, std::span<const Matrix> part_worlds,
                          bool in_model_space);
 
+// One projected volume counted into the stencil: faces seen clockwise increment it (saturating),
+// then faces seen counter-clockwise decrement it.
+void count_shadow_volume(Device3D& device, std::span<const VolumeVertex> volume);
+
 // The darkening pass: a black, half-transparent quad over every pixel whose stencil is not 0,
 // clearing those stencil values.
 void draw_shadow_darkening(Device3D& device);

@@ -55,7 +55,11 @@ void scan(SoftwareRaster& r, Corner p, Corner q, std::vector<EdgeEntry>& table) 
         cstep[c] = rows < 65536 ? colour_step(r.division, q.colour[c] - p.colour[c],
                                               static_cast<int32_t>(rows))
                                 : 0;
-    const int64_t dstep = ((q.depth - p.depth) * 65536) / rows;
+    // Depths outside 0..65535 (the shadow strips are not range-tested) are held at its ends, so
+    // the unsigned 16.16 entry never wraps.
+    const int64_t p_depth = std::clamp<int64_t>(p.depth, 0, 65535) * 65536;
+    const int64_t q_depth = std::clamp<int64_t>(q.depth, 0, 65535) * 65536;
+    const int64_t dstep = (q_depth - p_depth) / rows;
     const int64_t ustep = (q.u - p.u) / rows, vstep = (q.v - p.v) / rows;
     const int64_t y0 = std::max<int64_t>(p.y, 0), y1 = std::min<int64_t>(q.y, k_height - 1);
     int64_t min_x = INT64_MAX, max_x = INT64_MIN;
@@ -66,7 +70,7 @@ void scan(SoftwareRaster& r, Corner p, Corner q, std::vector<EdgeEntry>& table) 
         e.x = static_cast<int32_t>(std::clamp<int64_t>(x, -1000000, 1000000));
         for (size_t c = 0; c < 4; ++c)
             e.colour[c] = static_cast<int32_t>(p.colour[c] * 256 + cstep[c] * k);
-        e.depth = p.depth * 65536 + dstep * k;
+        e.depth = static_cast<uint32_t>(p_depth + dstep * k);
         e.u = static_cast<int32_t>(p.u + ustep * k);
         e.v = static_cast<int32_t>(p.v + vstep * k);
         min_x = std::min(min_x, x);
@@ -150,9 +154,10 @@ void fill_rows(SoftwareRaster& r, const SoftwareTargets& t, const FogTerms& fog)
         for (size_t c = 0; c < 4; ++c)
             cstep[c] = colour_step(r.division, (right->colour[c] - left->colour[c]) >> 8,
                                    static_cast<int32_t>(std::min<int64_t>(length, 65535)));
-        const int64_t dstep = (right->depth - left->depth) / length;
+        const int64_t dstep =
+            (static_cast<int64_t>(right->depth) - static_cast<int64_t>(left->depth)) / length;
         const int64_t ustep = (right->u - left->u) / length, vstep = (right->v - left->v) / length;
-        Span s{left->depth,
+        Span s{static_cast<int64_t>(left->depth),
                {left->colour[0], left->colour[1], left->colour[2], left->colour[3]},
                left->u,
                left->v};

@@ -32,7 +32,7 @@ struct SoftwareTargets {
 struct EdgeEntry {
     int32_t x = 0;
     std::array<int32_t, 4> colour{}; // blue, green, red, alpha, 8.8
-    int32_t depth = 0;               // 16.16
+    uint32_t depth = 0;              // unsigned 16.16: the whole range 0..65535 of the depths
     int32_t u = 0, v = 0;            // texel position x 256
 };
 

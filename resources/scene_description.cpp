@@ -57,8 +57,10 @@ public:
         if (pos_ >= text_.size()) return false;
         const size_t start = pos_++;
         while (pos_ < text_.size() && (is_digit(text_[pos_]) || text_[pos_] == '.')) ++pos_;
-        const std::string taken(text_.data() + start, pos_ - start);
-        value = static_cast<float>(std::strtod(taken.c_str(), nullptr));
+        // The decimal point is always a point, whatever numeric locale the process runs in.
+        double taken = 0;
+        std::from_chars(text_.data() + start, text_.data() + pos_, taken);
+        value = static_cast<float>(taken);
         return true;
     }
 
@@ -186,6 +188,15 @@ bool read_spot_lights(Cursor& c, const SceneCamera& camera, Lighting& lighting) 
     return true;
 }
 
+// A spot light aimed at its own position has no axis. Its direction is then the zero vector: every
+// vertex lies at a right angle to it, so a cone narrower than a half sphere reaches nothing, where
+// a division by the zero length would give a direction that no cone test rejects.
+Vec3 spot_direction(const Vec3& position, const Vec3& aim) {
+    const Vec3 axis = position - aim;
+    if (!(dot(axis, axis) > 0)) return {0, 0, 0};
+    return normalise(axis);
+}
+
 } // namespace
 
 void add_light(Lighting& lighting, const Matrix& view_projection, int32_t lifetime,
@@ -200,7 +211,7 @@ void add_light(Lighting& lighting, const Matrix& view_projection, int32_t lifeti
         slot.cone = cone;
         slot.position = transform_point(position, view_projection);
         if (spot_mode != 0)
-            slot.direction = normalise(slot.position - transform_point(aim, view_projection));
+            slot.direction = spot_direction(slot.position, transform_point(aim, view_projection));
         return;
     }
 }

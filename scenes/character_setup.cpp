@@ -201,6 +201,10 @@ void load_character(Actor& a, std::string_view path, float normal_scale,
     a.idle_states = {};
     a.idle_variant_counts = {};
     if (!actor_empty(a)) return;
+    // Empty rectangles ready for growing, so the first pass of the new character does not
+    // restore or clear what its slot's previous character covered.
+    a.draw_rect = {0, 0, 639, 479};
+    a.shadow_rect = {0, 0, 639, 479};
     load_model_parts(a.model, path, normal_scale, hardware_acceleration);
     a.part_count = a.model.part_count;
 }

@@ -120,8 +120,7 @@ void let_the_boar_wander(Game& game) {
 void run_logic(Game& game) {
     let_the_boar_wander(game);
     update_and_draw(game, game.actors.actors[k_boar]);
-    if (game.config.sound_enabled && random_unit(game) < 0.002f)
-        play_sound(game.sound, k_bird_slot, k_bird_volume, 0, 0);
+    if (random_unit(game) < 0.002f) play_sound(game.sound, k_bird_slot, k_bird_volume, 0, 0);
     // Then the clearing plays like the small scenes around it.
     run_simple_scene(game, k_clearing);
 }

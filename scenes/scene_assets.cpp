@@ -3,11 +3,12 @@
 #include <string>
 
 #include "app/game.h"
+#include "render/lighting.h"
 #include "resources/material.h"
 
 namespace {
 
-// The highest slot a scene loads; 52..62 are the interface sounds and 63 the voice.
+// The highest slot a scene loads sounds into; 52..62 are the interface sounds and 63 the voice.
 constexpr int k_last_scene_sound_slot = 51;
 
 // Footstep events: slot and frame, for Brask (hero selector 1) and Tovi (0).
@@ -38,18 +39,36 @@ void load_scene_texture(Game& game, int entry, const char* name) {
 }
 
 void stop_scene_sounds(Game& game) {
-    for (int slot = 0; slot <= k_last_scene_sound_slot; ++slot)
+    // Every slot that holds a sound, the interface sounds and the voice included: nothing of the
+    // previous scene goes on playing into the new one.
+    for (int slot = 0; slot < k_sound_slot_count; ++slot)
         if (slot_has_buffer(game.sound, slot)) stop_sound(game.sound, slot);
 }
 
 void load_scene_sound(Game& game, int slot, const char* path) {
-    if (!game.config.sound_enabled || slot < 0 || slot > k_last_scene_sound_slot) return;
+    if (slot < 0 || slot > k_last_scene_sound_slot) return;
     load_sound(game.sound, path, slot);
 }
 
 void start_ambient_loop(Game& game, int slot, int32_t base_volume) {
-    if (!game.config.sound_enabled) return;
     play_sound(game.sound, slot, base_volume, 0, 1);
+}
+
+void add_fog_volume(Game& game, const Vec3& centre, float radius, float density, uint32_t colour,
+                    float factor) {
+    for (FogVolume& v : game.draw.fog_volumes) {
+        if (v.in_use != 0) continue;
+        v = {1, centre, radius, density, colour, factor};
+        return;
+    }
+}
+
+void prepare_scene_fog(Game& game) {
+    prepare_fog_volumes(game.draw.fog_volumes, game.camera);
+}
+
+void set_shadow_extrusion(Game& game, float extrusion) {
+    game.draw.shadows.shadow_extrusion = extrusion;
 }
 
 void set_hero_footsteps(Game& game) {

@@ -5,6 +5,7 @@
 #include "app/game.h"
 #include "app/input.h"
 #include "app/menu.h"
+#include "app/save_load.h"
 #include "resources/scene_background.h"
 #include "scenes/scene_routines.h"
 
@@ -73,7 +74,7 @@ void change_at_black(Game& game) {
     s.previous_scene = s.current_scene;
     s.current_scene = s.next_scene;
     enter_scene_now(game);
-    // The automatic save comes with saving; a video playing would skip it.
+    auto_save(game);
 }
 
 void enter_scene_now(Game& game) {
@@ -108,7 +109,7 @@ void unload_scene(Game& game) {
     actors_release_all(actors);
     for (Actor& a : actors.actors) actor_reset(a);
 
-    game.toolbar.held_tool_picture.reset();
+    game.toolbar.tool_picture.reset();
     game.text.subtitle_length = 0;
     game.story.EXE = 0;
     game.story.DIALOG = 0;

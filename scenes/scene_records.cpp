@@ -91,7 +91,7 @@ void advance_strip(AnimStrip& s, Random& random) {
 }
 
 void play_strip_sound(Game& game, const AnimStrip& s) {
-    if (!s.sound_on || !game.config.sound_enabled) return;
+    if (!s.sound_on) return;
     if (static_cast<int32_t>(std::floor(s.frame)) != s.sound_frame) return;
     if (s.random_sound && !(random_unit(game.random) < 0.4f)) return;
     const int32_t pan = (s.x + s.width / 2) * 2 - 640;

@@ -10,6 +10,7 @@ packages=(
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   googletest libgtest-dev libbenchmark-dev
   espeak-ng fonts-dejavu-core
+  xvfb libx11-dev libxtst-dev twm openbox
 )
 
 missing=()

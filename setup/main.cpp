@@ -1,8 +1,8 @@
 // The setup program, on the real window system.
-#include "app/game.h"
 #include "setup/setup_main.h"
 
 int main() {
-    static Game game;
-    return setup_main(game);
+    static GameConfig config;
+    int32_t clean_exit_written = -1;
+    return setup_main(config, clean_exit_written);
 }

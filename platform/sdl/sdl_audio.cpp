@@ -18,6 +18,12 @@ constexpr Uint16 k_block_frames = 512;
 struct SdlAudio {
     SDL_AudioDeviceID device = 0;
     std::unique_ptr<Mixer> mixer;
+
+    // A program that ends without closing the device (the quit message skips the shutdown)
+    // must stop the audio thread before the mixer it reads goes.
+    ~SdlAudio() {
+        if (device != 0) SDL_CloseAudioDevice(device);
+    }
 };
 
 SdlAudio& sdl_audio() {

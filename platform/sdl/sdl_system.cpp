@@ -1,5 +1,6 @@
 // The SDL implementation of the platform interface: a real window, fullscreen by default with
-// the 640x480 frame scaled to the screen (4:3 kept, black bars), Alt+Enter for a window.
+// the 640x480 frame scaled to the window's real size (4:3 kept, black bars), Alt+Enter for a
+// window.
 #include <SDL.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 
 #include "platform/codepage.h"
 #include "platform/sdl/sdl_state.h"
+#include "platform/sdl/sdl_window_size.h"
 
 SdlState& sdl_state() {
     static SdlState s;
@@ -18,8 +20,6 @@ SdlState& sdl_state() {
 bool sdl_ensure_video() {
     SdlState& s = sdl_state();
     if (!s.video_ready) {
-        // Relative motion arrives in the frame's own pixels once a logical size is set.
-        SDL_SetHint(SDL_HINT_MOUSE_RELATIVE_SCALING, "1");
         SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "1");
         s.video_ready = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) == 0;
     }
@@ -27,6 +27,11 @@ bool sdl_ensure_video() {
 }
 
 namespace {
+
+constexpr int k_frame_w = 640, k_frame_h = 480;
+// How long SDL's idea of the window's size may differ from the real one before the backend stops
+// waiting for the window manager (a full-screen switch takes a few frames where one exists).
+constexpr uint32_t k_size_settle_ms = 1000;
 
 uint32_t virtual_key(SDL_Keycode key) {
     if (key >= SDLK_a && key <= SDLK_z) return static_cast<uint32_t>('A' + (key - SDLK_a));
@@ -61,18 +66,24 @@ void post(MessageKind kind, uint32_t wparam = 0) {
     sdl_state().queue.push_back({kind, wparam});
 }
 
+// Without the mouse the backend sees no more button events: a button let go meanwhile must not
+// stay down.
 void lose_mouse() {
     SdlState& s = sdl_state();
     s.mouse_acquired = false;
+    std::fill(std::begin(s.buttons), std::end(s.buttons), uint8_t{0});
     SDL_SetRelativeMouseMode(SDL_FALSE);
 }
 
 // The window for windowed play: the largest whole multiple of 640x480 that fits the desktop's
-// usable area (at least 640x480), centred on it.
+// usable area with the window manager's frame around it (at least 640x480), centred on it.
 void size_window_to_desktop(SDL_Window* window) {
     SDL_Rect usable{0, 0, 1280, 960};
     SDL_GetDisplayUsableBounds(std::max(SDL_GetWindowDisplayIndex(window), 0), &usable);
-    const int scale = std::max(1, std::min(usable.w / 640, usable.h / 480));
+    int top = 0, left = 0, bottom = 0, right = 0; // stay 0 where there is no frame
+    SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right);
+    const int scale =
+        std::max(1, std::min((usable.w - left - right) / 640, (usable.h - top - bottom) / 480));
     SDL_SetWindowSize(window, 640 * scale, 480 * scale);
     SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 }
@@ -106,8 +117,10 @@ void translate(const SDL_Event& e) {
             post(MessageKind::activate);
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
+            // Only a return of the focus resumes after the pause; the window comes up active,
+            // and its first focus must not hold back the first frames.
+            if (!s.focused) post(MessageKind::size, SIZE_RESTORED);
             s.focused = true;
-            post(MessageKind::size, SIZE_RESTORED);
             break;
         case SDL_WINDOWEVENT_MINIMIZED:
             s.minimized = true;
@@ -115,8 +128,8 @@ void translate(const SDL_Event& e) {
             post(MessageKind::size, SIZE_MINIMIZED);
             break;
         case SDL_WINDOWEVENT_RESTORED:
+            if (s.minimized) post(MessageKind::size, SIZE_RESTORED);
             s.minimized = false;
-            post(MessageKind::size, SIZE_RESTORED);
             break;
         default:
             break;
@@ -138,9 +151,10 @@ void translate(const SDL_Event& e) {
         post_text(e.text.text);
         break;
     case SDL_MOUSEMOTION:
+        // Motion over the window moves the cursor over the frame as it is drawn there.
         if (s.mouse_acquired) {
-            s.motion_x += e.motion.xrel;
-            s.motion_y += e.motion.yrel;
+            s.motion_x += scale_motion(e.motion.xrel, k_frame_w, s.view.w, s.motion_rest_x);
+            s.motion_y += scale_motion(e.motion.yrel, k_frame_h, s.view.h, s.motion_rest_y);
         }
         break;
     case SDL_MOUSEBUTTONDOWN:
@@ -257,7 +271,6 @@ bool sys_display_set_mode(int width, int height, int) {
         if (!s.renderer) s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_SOFTWARE);
         if (!s.renderer) return false;
         SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
-        SDL_RenderSetLogicalSize(s.renderer, 640, 480);
         s.texture = SDL_CreateTexture(s.renderer, SDL_PIXELFORMAT_ARGB8888,
                                       SDL_TEXTUREACCESS_STREAMING, 640, 480);
         if (!s.texture) return false;
@@ -274,9 +287,33 @@ bool sys_display_set_mode(int width, int height, int) {
     return true;
 }
 
-void sys_present(const Surface& frame, const GammaRamp& gamma) {
-    SdlState& s = sdl_state();
-    if (!s.texture || frame.width != 640 || frame.height != 480) return;
+namespace {
+
+// Bring SDL's idea of the window's size back to the real one when a window manager did not do
+// what SDL asked (or there is none to do it): a refused full-screen switch becomes a window as
+// large as the desktop allows; a refused size is taken as it is. True while they still differ.
+bool settle_window_size(SdlState& s, int real_w, int real_h) {
+    int sdl_w = 0, sdl_h = 0;
+    SDL_GetWindowSize(s.window, &sdl_w, &sdl_h);
+    if (sdl_w == real_w && sdl_h == real_h) {
+        s.size_mismatch_since = 0;
+        return false;
+    }
+    const uint32_t now = std::max<uint32_t>(SDL_GetTicks(), 1);
+    if (s.size_mismatch_since == 0) s.size_mismatch_since = now;
+    if (now - s.size_mismatch_since < k_size_settle_ms) return true;
+    s.size_mismatch_since = 0;
+    if (SDL_GetWindowFlags(s.window) & SDL_WINDOW_FULLSCREEN) {
+        s.fullscreen = false;
+        SDL_SetWindowFullscreen(s.window, 0);
+        size_window_to_desktop(s.window);
+    } else {
+        SDL_SetWindowSize(s.window, real_w, real_h);
+    }
+    return true;
+}
+
+void copy_frame(SDL_Texture* texture, const Surface& frame, const GammaRamp& gamma) {
     std::array<uint8_t, 256> red, green, blue;
     for (int i = 0; i < 256; ++i) {
         red[i] = static_cast<uint8_t>(gamma.red[i] >> 8);
@@ -285,12 +322,12 @@ void sys_present(const Surface& frame, const GammaRamp& gamma) {
     }
     void* pixels = nullptr;
     int pitch = 0;
-    if (SDL_LockTexture(s.texture, nullptr, &pixels, &pitch) != 0) return;
+    if (SDL_LockTexture(texture, nullptr, &pixels, &pitch) != 0) return;
     const int bpp = bytes_per_pixel(frame.format);
-    for (int y = 0; y < 480; ++y) {
+    for (int y = 0; y < k_frame_h; ++y) {
         const uint8_t* src = frame.row(y);
         auto* dst = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + y * pitch);
-        for (int x = 0; x < 640; ++x) {
+        for (int x = 0; x < k_frame_w; ++x) {
             uint32_t v = 0;
             std::memcpy(&v, src + x * bpp, bpp);
             const Rgb8 c = bpp == 4 ? Rgb8{static_cast<uint8_t>(v >> 16),
@@ -299,10 +336,27 @@ void sys_present(const Surface& frame, const GammaRamp& gamma) {
             dst[x] = 0xFF000000u | uint32_t{red[c.r]} << 16 | uint32_t{green[c.g]} << 8 | blue[c.b];
         }
     }
-    SDL_UnlockTexture(s.texture);
+    SDL_UnlockTexture(texture);
+}
+
+} // namespace
+
+void sys_present(const Surface& frame, const GammaRamp& gamma) {
+    SdlState& s = sdl_state();
+    if (!s.texture || frame.width != k_frame_w || frame.height != k_frame_h) return;
+    copy_frame(s.texture, frame, gamma);
     SDL_SetRenderDrawColor(s.renderer, 0, 0, 0, 255);
     SDL_RenderClear(s.renderer);
-    SDL_RenderCopy(s.renderer, s.texture, nullptr, nullptr);
+    // The frame fills the window as it really is now, whatever size was asked for. While SDL's
+    // idea of the size is wrong it would draw the frame misplaced: the window stays black.
+    int w = 0, h = 0;
+    if (sdl_window_pixel_size(s.window, s.renderer, w, h) && !settle_window_size(s, w, h)) {
+        int out_w = 0, out_h = 0;
+        SDL_GetRendererOutputSize(s.renderer, &out_w, &out_h);
+        s.view = fit_frame(k_frame_w, k_frame_h, out_w, out_h);
+        const SDL_Rect target{s.view.x, s.view.y, s.view.w, s.view.h};
+        SDL_RenderCopy(s.renderer, s.texture, nullptr, &target);
+    }
     SDL_RenderPresent(s.renderer);
 }
 
@@ -318,6 +372,11 @@ bool sys_mouse_acquire() {
     if (!s.mouse_acquired) {
         SDL_SetRelativeMouseMode(SDL_TRUE);
         s.motion_x = s.motion_y = 0;
+        s.motion_rest_x = s.motion_rest_y = 0;
+        // The buttons as they are now: one held while the window was away counts as down.
+        const Uint32 held = SDL_GetGlobalMouseState(nullptr, nullptr);
+        s.buttons[0] = held & SDL_BUTTON_LMASK ? 0x80 : 0;
+        s.buttons[1] = held & SDL_BUTTON_RMASK ? 0x80 : 0;
         s.mouse_acquired = true;
     }
     return true;

@@ -101,6 +101,7 @@ TEST(Config, DamagedOrProtectedFilesNeverLoseData) {
     put_file(k_config_path, noise);
     GameConfig c;
     read_config(c);
+    sanitize_config(c); // as the game does after reading
     EXPECT_GE(c.smoothing, 0);
     EXPECT_LE(c.smoothing, 3);
     EXPECT_GE(c.gamma_level, 32);

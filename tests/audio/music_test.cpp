@@ -36,7 +36,7 @@ protected:
         write_file("music/002.wav", marked_track(44100 / 2, 2000));
     }
     void TearDown() override {
-        stop_music(music, true);
+        stop_music(music);
         stop_sound_device(sound);
     }
 

@@ -1,6 +1,8 @@
 // The start-up pictures, sounds and text tables of the demo, read back through the game's
 // readers, and the generator's determinism.
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 
 #include <gtest/gtest.h>
 
@@ -159,4 +161,55 @@ TEST(DemoData, AFilmStagedInASceneGivesTheSameBytesOnOneThreadAndOnTwo) {
     }
     EXPECT_GT(films[0].size(), 10000u);
     EXPECT_TRUE(films[0] == films[1]);
+}
+
+TEST(DemoData, ARunReplacesWhatTheLastRunWroteAndNothingElse) {
+    namespace fs = std::filesystem;
+    ScratchWorkDir work;
+    const std::string dir = "game";
+    EXPECT_TRUE(demo_folder_is_ours(dir)) << "a folder that does not exist yet";
+    std::string error;
+    DemoOutput first;
+    first.add_text("amovie/scr_003/door.bmp", "old door");
+    first.add_text("gfx/up.bmp", "old bar");
+    first.add_text("data/zones.txt", "zones");
+    ASSERT_TRUE(write_demo(first, dir, error)) << error;
+    EXPECT_EQ(read_demo_marker(dir), (std::vector<std::string>{"amovie", "data.res", "gfx"}));
+
+    // The player's files beside the demo's, and a save.
+    { std::ofstream("game/notes.txt") << "mine"; }
+    { std::ofstream("game/saves/auto.sav") << "save"; }
+    DemoOutput second;
+    second.add_text("gfx/up.bmp", "new bar");
+    ASSERT_TRUE(write_demo(second, dir, error)) << error;
+    EXPECT_FALSE(fs::exists("game/amovie")) << "a folder the generator no longer makes";
+    EXPECT_FALSE(fs::exists("game/data.res"));
+    EXPECT_TRUE(fs::exists("game/gfx/up.bmp"));
+    EXPECT_TRUE(fs::exists("game/notes.txt"));
+    EXPECT_TRUE(fs::exists("game/saves/auto.sav"));
+    EXPECT_EQ(read_demo_marker(dir), std::vector<std::string>{"gfx"});
+    EXPECT_TRUE(demo_folder_is_ours(dir));
+
+    // Without the marker the same folder is someone else's; an empty one is free to use.
+    fs::remove(fs::path(dir) / k_demo_marker);
+    EXPECT_FALSE(demo_folder_is_ours(dir));
+    fs::create_directory("empty");
+    EXPECT_TRUE(demo_folder_is_ours("empty"));
+}
+
+TEST(DemoData, AMarkerNeverReachesOutsideItsFolder) {
+    namespace fs = std::filesystem;
+    ScratchWorkDir work;
+    fs::create_directories("game/saves");
+    { std::ofstream("outside.txt") << "keep"; }
+    { std::ofstream("game/saves/auto.sav") << "keep"; }
+    {
+        std::ofstream marker(std::string("game/") + k_demo_marker);
+        marker << "# comment\n../outside.txt\n..\n.\nsaves\n/etc\nsub/../..\n\ngfx\r\n";
+    }
+    EXPECT_EQ(read_demo_marker("game"), std::vector<std::string>{"gfx"});
+    std::string error;
+    ASSERT_TRUE(write_demo(DemoOutput{}, "game", error)) << error;
+    EXPECT_TRUE(fs::exists("outside.txt"));
+    EXPECT_TRUE(fs::exists("game/saves/auto.sav"));
 }

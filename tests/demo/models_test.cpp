@@ -7,6 +7,7 @@
 
 #include "render/camera.h"
 #include "resources/model.h"
+#include "scenes/character_setup.h"
 #include "tools/demo/hero_motion.h"
 #include "tools/demo/models.h"
 
@@ -208,4 +209,30 @@ TEST(DemoModels, TheCubeLeavesTheHandWhereItsOwnModelTakesOver) {
     }
     // It comes to rest on the floor, half its size above the model's ground.
     EXPECT_NEAR(cube.parts[0].frames[k_cube_rests].m[3][1], -k_cube_size / 2, 1e-3);
+}
+
+// The frames the generator animates for each state are the frames the characters' set-ups play.
+TEST(DemoModels, ClipsAreTheFramesTheSetUpsPlay) {
+    struct Case {
+        const char* who;
+        HeroAnimation animation;
+        Actor& (*setup)(Actor&);
+    };
+    const Case cases[] = {{"Tovi", tovi_animation(), setup_tovi},
+                          {"Brask", brask_animation(), setup_brask},
+                          {"choice", choice_animation(), setup_choice}};
+    for (const Case& c : cases) {
+        Actor a;
+        c.setup(a);
+        for (const Clip& clip : c.animation.clips) {
+            if (clip.state < 0) continue;
+            const AnimEntry& e = a.anims[size_t(clip.state)];
+            SCOPED_TRACE(::testing::Message() << c.who << " state " << clip.state);
+            EXPECT_EQ(e.first, float(clip.first));
+            EXPECT_EQ(e.last, float(clip.last));
+            if (clip.loop_to >= 0) {
+                EXPECT_EQ(e.loop_to, float(clip.loop_to));
+            }
+        }
+    }
 }

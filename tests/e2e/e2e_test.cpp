@@ -146,6 +146,24 @@ TEST_F(E2E, SettingsSurviveGameSetupGame) {
     EXPECT_EQ(field(state, "config.subtitles"), 0);
 }
 
+TEST_F(E2E, SetupProgramPassesSettingsItDoesNotShowThroughUnchanged) {
+    GameConfig c;
+    c.gamma_level = 10;
+    c.effects_volume = 9;
+    c.smoothing = 7;
+    write_config_file(c, 1);
+    expect_ok("dump_and_quit.script", "--program setup");
+    EXPECT_EQ(config().gamma_level, 10);
+    EXPECT_EQ(config().effects_volume, 9);
+    EXPECT_EQ(config().smoothing, 7) << "no radio button was pressed";
+    // The game itself brings them into range.
+    expect_ok("dump_and_quit.script");
+    const Json state = dumped_state();
+    EXPECT_EQ(field(state, "config.gamma_level"), 32);
+    EXPECT_EQ(field(state, "config.effects_volume"), 4);
+    EXPECT_EQ(field(state, "config.smoothing"), 0);
+}
+
 TEST_F(E2E, SetupProgramStoresTheDialogChoices) {
     GameConfig c;
     write_config_file(c, 0);

@@ -3,6 +3,7 @@
 // data that the demo_draft fixture generates once; each has its own saves/.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -78,6 +79,85 @@ TEST_F(Play, ClearingScreenshotsOnBothPaths) {
         ASSERT_TRUE(read_png((dir / "clearing.png").string(), shot)) << c.golden;
         EXPECT_TRUE(matches_golden(c.golden, shot)) << c.options;
     }
+}
+
+// The ford's mist tints the hero where it stands in it, on both paths; without volumetric fog
+// the same frame differs only in the hero's pixels.
+TEST_F(Play, FordMistOnBothPaths) {
+    struct Case {
+        const char* golden;
+        const char* options;
+    } cases[] = {
+        {"play_ford_mist_device_32", "--start-scene 5 --hero 0"},
+        {"play_ford_mist_software_32", "--start-scene 5 --hero 1 --device none"},
+    };
+    for (const Case& c : cases) {
+        RgbImage shot[2];
+        for (const int32_t fog : {1, 0}) {
+            GameConfig config;
+            config.true_colour = 1;
+            config.volumetric_fog = fog;
+            write_settings(config);
+            expect_ok("play_ford_mist.script", c.options);
+            ASSERT_TRUE(read_png((dir / "ford.png").string(), shot[fog])) << c.golden;
+        }
+        EXPECT_TRUE(matches_golden(c.golden, shot[1])) << c.options;
+        // The pixels that differ lie on the hero, and there are many of them.
+        int differing = 0, outside = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x) {
+                const size_t i = (size_t(y) * 640 + size_t(x)) * 3;
+                if (std::equal(&shot[0].rgb[i], &shot[0].rgb[i] + 3, &shot[1].rgb[i])) continue;
+                ++differing;
+                outside += x < 250 || x > 410 || y < 60;
+            }
+        EXPECT_GT(differing, 2000) << c.options;
+        EXPECT_EQ(outside, 0) << c.options;
+    }
+}
+
+// Apart from where the characters moved, the frame after the recovery is the frame before it.
+TEST_F(Play, SurfacesLostDuringPlayComeBackWithEveryPicture) {
+    for (const char* o : {"--start-scene 4 --hero 0", "--start-scene 4 --hero 1 --device none"}) {
+        expect_ok("play_lost_surfaces.script", o);
+        RgbImage before, after;
+        ASSERT_TRUE(read_png((dir / "before_loss.png").string(), before)) << o;
+        ASSERT_TRUE(read_png((dir / "after_loss.png").string(), after)) << o;
+        ASSERT_EQ(before.rgb.size(), after.rgb.size());
+        size_t same = 0, same_above = 0;
+        const size_t above = 100 * 640; // the trees over the clearing: nobody walks there
+        for (size_t p = 0; p < before.rgb.size() / 3; ++p) {
+            const bool equal =
+                std::equal(&before.rgb[3 * p], &before.rgb[3 * p] + 3, &after.rgb[3 * p]);
+            same += equal;
+            same_above += equal && p < above;
+        }
+        EXPECT_GT(same, before.rgb.size() / 3 * 95 / 100) << o;
+        EXPECT_EQ(same_above, above) << o;
+    }
+}
+
+TEST_F(Play, QuickSaveQuickLoadAndTheAutomaticSave) {
+    for (const char* o : {"--start-scene 6 --hero 0", "--start-scene 6 --hero 1 --device none"}) {
+        expect_ok("play_saves.script", o);
+        EXPECT_EQ(fs::file_size(dir / "saves/quick.sav"), 369744u) << o;
+        EXPECT_EQ(fs::file_size(dir / "saves/auto.sav"), 369744u) << o;
+    }
+}
+
+TEST_F(Play, TheSoundSwitchDoesNotChangeWhatHappensInTheScene) {
+    std::vector<uint8_t> frames[2];
+    for (const int32_t sound : {1, 0}) {
+        GameConfig config;
+        config.true_colour = 1;
+        config.sound_enabled = sound;
+        write_settings(config);
+        expect_ok("sound_option.script", "--start-scene 4 --hero 0 --seed 7");
+        RgbImage shot;
+        ASSERT_TRUE(read_png((dir / "clearing_later.png").string(), shot));
+        frames[sound] = shot.rgb;
+    }
+    EXPECT_TRUE(frames[0] == frames[1]);
 }
 
 } // namespace

@@ -82,7 +82,7 @@ protected:
         EXPECT_EQ(info.channels, 2);
         EXPECT_EQ(info.sample_rate, 44100u);
         c.samples.resize(data.size() / 2);
-        std::memcpy(c.samples.data(), data.data(), c.samples.size() * 2);
+        if (!c.samples.empty()) std::memcpy(c.samples.data(), data.data(), c.samples.size() * 2);
         return c;
     }
 

@@ -32,6 +32,25 @@ void write_bmp(const std::string& path, int width, int height, uint32_t rgb) {
     write_file(path, encode_bmp24(p));
 }
 
+// A 32-bit bitmap of one colour: without the 16-bit request it would take a 32-bit texture.
+void write_bmp32(const std::string& path, int width, int height, uint32_t rgb) {
+    std::vector<uint8_t> b(54 + size_t(width) * size_t(height) * 4);
+    const auto put = [&b](size_t at, uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) b[at + size_t(i)] = uint8_t(v >> (8 * i));
+    };
+    b[0] = 'B';
+    b[1] = 'M';
+    put(2, uint32_t(b.size()), 4);
+    put(10, 54, 4);
+    put(14, 40, 4);
+    put(18, uint32_t(width), 4);
+    put(22, uint32_t(height), 4);
+    put(26, 1, 2);
+    put(28, 32, 2);
+    for (size_t i = 54; i < b.size(); i += 4) put(i, rgb, 4);
+    write_file(path, b);
+}
+
 // 8-bit 256x256 with a grey palette whose blue entry 0 tells the pictures apart.
 void write_palette_bmp(const std::string& path, uint8_t tint) {
     Bmp8Picture p;
@@ -62,9 +81,10 @@ void write_start_up_files() {
     for (const char* p : {"textures/hand.bmp", "textures/tube.bmp", "textures/mlot.bmp",
                           "textures/comp_c.bmp", "textures/tlk.bmp"})
         write_bmp(p, 32, 512, 0x405060);
-    for (const char* p : {"textures/glow.bmp", "textures/smoke.bmp", "textures/fire.bmp",
-                          "textures/128x128/tovi.bmp", "textures/128x128/brask.bmp"})
+    for (const char* p : {"textures/smoke.bmp", "textures/fire.bmp", "textures/128x128/tovi.bmp",
+                          "textures/128x128/brask.bmp"})
         write_bmp(p, 16, 16, 0x708090);
+    write_bmp32("textures/glow.bmp", 16, 16, 0x708090);
     write_palette_bmp("textures/shade.bmp", 0);
     write_palette_bmp("textures/tovi.bmp", 10);
     write_palette_bmp("textures/brask.bmp", 20);
@@ -103,7 +123,11 @@ TEST(InterfaceAssets, StartUpLoadsWhatEverySceneSharesForTheDrawingPathInUse) {
         EXPECT_EQ(g.materials.materials[3].cull_mode, 1) << what;
         if (hardware) {
             EXPECT_TRUE(g.textures.texture_table[0] && g.textures.texture_table[3]);
-            EXPECT_TRUE(g.draw.shadows.blob_texture) << "the blob is the shade texture";
+            ASSERT_TRUE(g.draw.shadows.blob_texture) << "the blob is the shade texture";
+            // The effect textures ask for a 16-bit format whatever their pictures hold.
+            const TexturePtr glow = get_named_texture(g.textures, "textures/glow.bmp");
+            ASSERT_TRUE(glow);
+            EXPECT_EQ(glow->format.bit_count, 16u);
         } else {
             EXPECT_FALSE(g.textures.texture_table[0]);
             // Palette words are colour bytes as 1.15 fractions; the tint tells the heroes apart.
@@ -122,7 +146,7 @@ TEST(InterfaceAssets, AfterTheSurfacesWereLostThePicturesAndTexturesComeBack) {
         Game& g = *stage.game;
         load_interface_assets(g);
         g.story.active_tool = 40;
-        g.toolbar.held_tool_picture = make_system_surface(1, 1, g.display.back_buffer->format);
+        g.toolbar.tool_picture = make_system_surface(1, 1, g.display.back_buffer->format);
         const TexturePtr old_blob = g.draw.shadows.blob_texture;
 
         display_lose_all_surfaces(g.display.display);
@@ -131,8 +155,8 @@ TEST(InterfaceAssets, AfterTheSurfacesWereLostThePicturesAndTexturesComeBack) {
         const char* what = hardware ? "device" : "software";
         EXPECT_EQ(surface_pixel(*g.ui.cursor[1], 3, 3), 0x405060u) << what;
         EXPECT_EQ(surface_pixel(*g.ui.frame_up, 0, 0), 0x102030u) << what;
-        ASSERT_TRUE(g.toolbar.held_tool_picture) << what;
-        EXPECT_EQ(g.toolbar.held_tool_picture->width, 20) << what;
+        ASSERT_TRUE(g.toolbar.tool_picture) << what;
+        EXPECT_EQ(g.toolbar.tool_picture->width, 20) << what;
         if (hardware) {
             ASSERT_TRUE(g.draw.shadows.blob_texture);
             EXPECT_NE(g.draw.shadows.blob_texture, old_blob) << "made again";

@@ -1,11 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/game.h"
 #include "app/game_frame.h"
 #include "platform/headless/headless_platform.h"
+#include "resources/spoken_lines.h"
+#include "resources/text_table.h"
 #include "scenes/scene_change.h"
+#include "tests/app/temp_dir.h"
 
 namespace {
 
@@ -133,6 +141,48 @@ TEST(SceneChange, UnloadClearsTheSceneAndKeepsTheStory) {
     EXPECT_EQ(game->text.subtitle_length, 0);
     EXPECT_EQ(game->app.Minigame, 0);
     EXPECT_EQ(game->frame.fade_state, 1);
+}
+
+// The rest of what a scene owns: lights, fires, the characters' models, the held tool's picture;
+// and the tool names of the fixed list come back from the table, the other names stay.
+TEST(SceneChange, UnloadReleasesTheSceneAndReadsTheToolNamesAgain) {
+    TempWorkDir dir;
+    std::vector<std::pair<int, std::u16string>> lines;
+    for (int n = 0; n < k_object_count; ++n)
+        lines.push_back({n, u"tool " + utf8_to_utf16(std::to_string(n))});
+    const std::vector<uint8_t> table = encode_text_table(lines);
+    const std::string path = tool_table_path(0);
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(table.data()), std::streamsize(table.size()));
+
+    auto game = fresh_game();
+    game->lighting.light_table[3].lifetime = -1;
+    game->fires[2].lifetime = -1;
+    Actor& boar = game->actors.actors[2];
+    boar.model.parts.resize(2);
+    boar.model.part_count = boar.part_count = 2;
+    game->toolbar.tool_picture = make_system_surface(4, 4, k_format_xrgb8888);
+    const auto name_of = [&](int n) {
+        const ToolName& name = game->records.objects[size_t(n)].name;
+        return std::u16string(name.data(), std::find(name.begin(), name.end(), u'\0'));
+    };
+    for (int n : {1, 13, 1023, 131}) game->records.objects[size_t(n)].name = {u'x'};
+    unload_scene(*game);
+
+    EXPECT_EQ(game->lighting.light_table[3].lifetime, 0);
+    EXPECT_EQ(game->fires[2].lifetime, 0);
+    EXPECT_TRUE(actor_empty(boar));
+    EXPECT_EQ(boar.part_count, 0u);
+    EXPECT_FALSE(game->toolbar.tool_picture);
+    int named = 0;
+    for (int n = 0; n < k_object_count; ++n) named += name_of(n).starts_with(u"tool ");
+    EXPECT_EQ(named, 95);
+    EXPECT_EQ(name_of(1023), u"tool 1023\r") << "the text up to and with its line end";
+    EXPECT_EQ(name_of(131), u"tool 131\r");
+    EXPECT_EQ(name_of(1), u"x") << "not in the list: kept";
+    EXPECT_EQ(name_of(13), u"x");
+    EXPECT_EQ(name_of(129), u"");
 }
 
 TEST(SceneChange, NewGameStartsInTheChoiceSceneAtFullBrightness) {

@@ -6,6 +6,8 @@
 #include <initializer_list>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "platform/device3d.h"
 #include "platform/headless/headless_platform.h"
 

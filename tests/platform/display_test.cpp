@@ -55,6 +55,24 @@ TEST_F(DisplayTest, FlipRotatesTheChainAndPresents) {
     EXPECT_EQ(display_flip(d), Result::ok);
 }
 
+TEST_F(DisplayTest, ALostDisplayTakesVideoMemoryAndTheScreenButNotSystemMemory) {
+    Display d = open(64 << 20);
+    ASSERT_EQ(display_set_mode(d, 640, 480, 32), Result::ok);
+    SurfacePtr primary, video, system;
+    ASSERT_EQ(display_create_primary(d, 1, false, primary), Result::ok);
+    ASSERT_EQ(display_create_surface(d, {64, 64, {}, Memory::video}, video), Result::ok);
+    ASSERT_EQ(display_create_surface(d, {64, 64, {}, Memory::system}, system), Result::ok);
+    surface_fill(*video, nullptr, 7);
+    surface_fill(*system, nullptr, 9);
+    display_lose_all_surfaces(d);
+    EXPECT_TRUE(primary->lost && surface_back_buffer(*primary)->lost);
+    EXPECT_TRUE(video->lost);
+    EXPECT_FALSE(system->lost);
+    display_restore_all_surfaces(d);
+    EXPECT_EQ(surface_pixel(*video, 3, 3), 0u) << "a restored surface comes back empty";
+    EXPECT_EQ(surface_pixel(*system, 3, 3), 9u);
+}
+
 TEST_F(DisplayTest, PresentedFrameShowsThroughTheGammaRamp) {
     Display d = open(64 << 20);
     ASSERT_EQ(display_set_mode(d, 640, 480, 16), Result::ok);

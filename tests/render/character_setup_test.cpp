@@ -67,8 +67,13 @@ TEST(CharacterSetup, ASecondModelForTheSameSlotKeepsTheFirst) {
         .write(reinterpret_cast<const char*>(two_parts.data()), std::streamsize(two_parts.size()));
 
     Actor a;
+    a.draw_rect = a.shadow_rect = {300, 200, 100, 50}; // what a previous character covered
     load_character(a, "models/first.ani", 2, true);
     ASSERT_FALSE(actor_empty(a));
+    const std::array<int32_t, 4> empty_rect{0, 0, 639, 479};
+    EXPECT_EQ(a.draw_rect, empty_rect);
+    EXPECT_EQ(a.shadow_rect, empty_rect);
+    a.draw_rect = {300, 200, 100, 50};
     EXPECT_EQ(a.part_count, 3u);
     setup_boar(a);
     a.collision_slot = 3;
@@ -77,5 +82,10 @@ TEST(CharacterSetup, ASecondModelForTheSameSlotKeepsTheFirst) {
     EXPECT_EQ(a.collision_slot, 15);
     EXPECT_EQ(a.idle_variant_counts[0], 0) << "the idle families are reset";
     EXPECT_FLOAT_EQ(a.anims[8].loop_to, 8) << "the rest of the set-up stays";
+    EXPECT_EQ(a.draw_rect[0], 300) << "a slot that holds a model keeps its rectangles";
+    Actor b;
+    b.draw_rect = {300, 200, 100, 50};
+    load_character(b, "models/missing.ani", 2, true);
+    EXPECT_EQ(b.draw_rect, empty_rect) << "reset before the file is opened";
     std::filesystem::remove_all(dir);
 }

@@ -1,5 +1,7 @@
 #include "render/lighting.h"
 #include "render/shadows.h"
+#include "resources/scene_description.h"
+#include "tests/platform/device_rig.h"
 
 #include <algorithm>
 #include <set>
@@ -75,6 +77,20 @@ TEST(Lighting, SubtractingSpotLightsDarkenNeverBelowZero) {
     EXPECT_EQ(lighting.light_table[0].lifetime, 4);
     EXPECT_EQ(lighting.light_table[1].lifetime, 0);
     EXPECT_EQ(lighting.light_table[2].lifetime, -1);
+}
+
+TEST(Lighting, SpotLightAimedAtItsOwnPlaceReachesNothingThroughANarrowCone) {
+    for (const float cone : {0.866f, -0.5f}) { // 30 degrees; 120 degrees (wider than a half sphere)
+        Lighting lighting;
+        lighting.ambient_colour = 0xFF202020;
+        const Vec3 at{0, 0, -10};
+        add_light(lighting, Matrix::identity(), -1, at, 0, 0x00808080, 1, at, cone);
+        const Vec3 d = lighting.light_table[0].direction;
+        EXPECT_TRUE(d.x == 0 && d.y == 0 && d.z == 0);
+        ModelPart part = one_vertex({0, 0, 0}, {0, 0, -1});
+        light_part(part, lighting, Matrix::identity(), {});
+        EXPECT_EQ(part.screen_vertices[0].colour, cone > 0 ? 0xFF202020u : 0xFF9F9F9Fu) << cone;
+    }
 }
 
 TEST(VolumetricFog, OnInFrontAndInsideAVolume) {
@@ -156,5 +172,28 @@ TEST(ShadowVolume, SilhouetteEdgesKeepTheOrderOfAPlainList) {
         const auto got = indexed.edges();
         ASSERT_EQ(got.size(), plain.size()) << vertices << " vertices";
         EXPECT_TRUE(std::equal(got.begin(), got.end(), plain.begin())) << vertices << " vertices";
+    }
+}
+
+TEST(ShadowVolume, CountingIncrementsWithSaturationAndDecrementsWithWrapAround) {
+    DeviceRig rig;
+    // Seen clockwise: counted up; counter-clockwise: counted down.
+    const std::vector<VolumeVertex> up{{0, 0, 0.5f, 1}, {40, 0, 0.5f, 1}, {0, 40, 0.5f, 1}};
+    const std::vector<VolumeVertex> down{{0, 0, 0.5f, 1}, {0, 40, 0.5f, 1}, {40, 0, 0.5f, 1}};
+    struct Case {
+        uint32_t start;
+        const std::vector<VolumeVertex>* volume;
+        uint32_t after;
+    };
+    for (const Case c :
+         {Case{0, &up, 1}, Case{255, &up, 255}, Case{1, &down, 0}, Case{0, &down, 255}}) {
+        rig.fill_depth(0xFFFFFF00u | c.start);
+        device_begin_scene(rig.dev());
+        device_set_render_state(rig.dev(), RenderState::z_write_enable, 0);
+        device_set_render_state(rig.dev(), RenderState::stencil_enable, 1);
+        device_set_render_state(rig.dev(), RenderState::stencil_func, CMP_ALWAYS);
+        count_shadow_volume(rig.dev(), *c.volume);
+        device_end_scene(rig.dev());
+        EXPECT_EQ(rig.depth_word(5, 5) & 0xFF, c.after) << c.start;
     }
 }

@@ -1,6 +1,8 @@
 #include "render/model_draw.h"
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -109,11 +111,15 @@ TEST(ModelDraw, CarriedObjectFollowsItsHostAndBlendModeTwoFiftyFiveDrawsNothing)
     actor_draw_attached(ctx, o, host, 1);
     EXPECT_NEAR(o.draw_rect[2], host.draw_rect[2], 40);
     EXPECT_NEAR(o.draw_rect[3], host.draw_rect[3], 40);
+    // Blend mode 255 draws no part, but the rectangle bookkeeping runs: the object covers
+    // nothing now, so the rectangle of its last drawing is handed on and then left empty.
     o.blend_mode = 255;
-    o.draw_rect = {1, 2, 3, 4};
+    o.draw_rect = {400, 300, 350, 250};
+    const std::vector<uint8_t> before(lock.bits, lock.bits + size_t(lock.pitch) * 480);
     actor_draw_attached(ctx, o, host, 1);
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), lock.bits)) << "no pixel drawn";
     surface_unlock(*d.h->back_buffer);
-    EXPECT_EQ(o.draw_rect, (std::array<int32_t, 4>{1, 2, 3, 4}));
+    EXPECT_EQ(o.draw_rect, (std::array<int32_t, 4>{0, 0, 639, 479}));
 }
 
 TEST(ModelDraw, SmoothingRectangleOfTheDrawnCharacter) {

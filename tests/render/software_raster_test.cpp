@@ -138,6 +138,32 @@ TEST(SoftwareRaster, CullingDepthRangeAndTwoCharacters) {
     EXPECT_EQ(w.pixel(120, 120), 0u);
 }
 
+// Far characters have depths above 32767 (600 units from the camera and more): the whole
+// 16-bit range must order correctly, with steep depth slopes across a row as well.
+TEST(SoftwareRaster, FarDepthsKeepTheirOrder) {
+    struct Case {
+        float near_depth, far_depth;
+    };
+    for (const Case c : {Case{35000, 40000}, Case{60000, 65000}, Case{100, 65500}}) {
+        Raster t;
+        std::fill(t.depth.begin(), t.depth.end(), static_cast<uint16_t>(c.near_depth));
+        // A corner off the screen: the quick rejection lets the triangle through to its pixels.
+        draw_part_software(*t.r, t.targets(),
+                           triangle_part({sv(-20, 100, c.far_depth), sv(200, 100, c.far_depth),
+                                          sv(100, 200, c.far_depth)}));
+        EXPECT_EQ(t.pixel(120, 120), 0u) << c.far_depth << " behind " << c.near_depth;
+        // In front of the same scenery it is drawn, with its own depth written.
+        std::fill(t.depth.begin(), t.depth.end(), uint16_t{65535});
+        draw_part_software(*t.r, t.targets(),
+                           triangle_part({sv(100, 100, c.far_depth), sv(200, 100, c.near_depth),
+                                          sv(100, 200, c.far_depth)}));
+        EXPECT_NE(t.pixel(120, 120), 0u);
+        const uint16_t d = t.depth[120 * 640 + 120];
+        EXPECT_GE(d, std::min(c.near_depth, c.far_depth));
+        EXPECT_LE(d, std::max(c.near_depth, c.far_depth));
+    }
+}
+
 TEST(SoftwareRaster, FullFogShowsTheFogColour) {
     Raster t;
     t.r->fog_used = true;

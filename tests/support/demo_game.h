@@ -6,6 +6,7 @@
 
 #include "app/app_main.h"
 #include "app/game.h"
+#include "app/game_frame.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/text.h"
 #include "scenes/scene_change.h"
@@ -43,4 +44,15 @@ inline void stop_demo_game(Game& g) {
     release_display(g);
     font_close(g.app.ui_font);
     g.app.ui_font = nullptr;
+}
+
+// A click as a player makes it: the cursor moved to (x, y), the button (0 left, 1 right) down
+// for a pass and up for a pass.
+inline void click_in_game(Game& g, int x, int y, int button = 0) {
+    g.input.mouse_x = x;
+    g.input.mouse_y = y;
+    headless::mouse_button(button, true);
+    run_game_frame(g);
+    headless::mouse_button(button, false);
+    run_game_frame(g);
 }

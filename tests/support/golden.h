@@ -22,5 +22,11 @@ struct GoldenTolerance {
 ::testing::AssertionResult matches_golden(const std::string& name, const RgbImage& actual,
                                           const GoldenTolerance& tolerance = {});
 
+// The reference picture's file.
+std::string golden_path(const std::string& name);
+// Pixels whose largest channel difference exceeds `channel` (all of them for pictures of two
+// sizes).
+size_t differing_pixels(const RgbImage& a, const RgbImage& b, int channel);
+
 // A surface of an RGB format as 8-bit red, green, blue, rows top first.
 RgbImage surface_to_rgb(const Surface& surface);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/save_file.h"
 #include "resources/bmp.h"
 #include "resources/model.h"
 #include "resources/msk.h"
@@ -135,7 +136,8 @@ TEST(Tool, PicturesComeOutAsSurfaceWordsOrPng) {
     ASSERT_EQ(raw.size(), 3u * 2 * 2);
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x) {
-            // Stored bottom row first: the row counter is 2 for the bottom row (y = 1), 1 for the top.
+            // Stored bottom row first: the row counter is 2 for the bottom row (y = 1), 1 for the
+            // top.
             const uint16_t want = pack_dithered_565(6, 3, 6, dither_cell(3 - x, y + 1));
             EXPECT_EQ(raw[(y * 3 + x) * 2] | raw[(y * 3 + x) * 2 + 1] << 8, want) << x << "," << y;
         }
@@ -231,4 +233,66 @@ TEST(Tool, ModelsTablesAndSettings) {
     ToolRun c = tool("config show saves/config.cfg");
     EXPECT_EQ(number(c.json, "smoothing"), 2);
     EXPECT_EQ(number(c.json, "clean_exit"), 1);
+}
+
+TEST(Tool, SavesAsJsonWithTheirThumbnailAndEditedStoryWords) {
+    ScratchDir dir;
+    SaveImage image;
+    image.scene_word = 12 | k_save_format_mark | k_save_second_hero;
+    image.hero = 1;
+    image.fase[12] = 3;
+    image.MainSost = 2;
+    SceneObject jug;
+    jug.state = 100;
+    jug.scene = 4;
+    jug.name = {u'J', u'u', u'g', u'\r'};
+    const auto record = object_to_bytes(jug);
+    std::copy(record.begin(), record.end(), image.objects.begin() + 40 * k_object_record_bytes);
+    Actor hero;
+    hero.position = {7, 8, 9};
+    encode_actor(
+        hero, std::span<uint8_t, k_actor_record_bytes>(image.actors.data(), k_actor_record_bytes));
+    image.thumbnail_mark = 1;
+    image.thumbnail[2] = 200; // red of the first pixel
+    write_file("saves/a.sav", encode_save(image));
+
+    ToolRun r = tool("save saves/a.sav --thumbnail thumb.png");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.json.find("format")->string(), "current");
+    EXPECT_EQ(number(r.json, "scene"), 12);
+    EXPECT_EQ(number(r.json, "hero"), 1);
+    EXPECT_EQ(number(r.json, "fase.12"), 3);
+    EXPECT_EQ(number(r.json, "words.MainSost"), 2);
+    EXPECT_EQ(number(r.json, "tools.0.number"), 40);
+    EXPECT_EQ(r.json.find("tools.0.name")->string(), "Jug");
+    EXPECT_EQ(number(r.json, "actors.0.position.2"), 9);
+    RgbImage thumb;
+    ASSERT_TRUE(read_png("thumb.png", thumb));
+    EXPECT_EQ(thumb.width, 160);
+    EXPECT_EQ(thumb.rgb[0], 200);
+
+    ASSERT_EQ(tool("save saves/a.sav --set fase.12=5 Flags.3=1 scene=4 hero=0").status, 0);
+    SaveImage back;
+    ASSERT_TRUE(decode_save(read_back("saves/a.sav"), back));
+    EXPECT_EQ(back.fase[12], 5);
+    EXPECT_EQ(back.Flags[3], 1);
+    EXPECT_EQ(back.scene_word, 4u | k_save_format_mark);
+    EXPECT_EQ(back.MainSost, 2) << "the rest stays";
+    EXPECT_EQ(tool("save saves/a.sav --set nothing=1").status, 2);
+    EXPECT_EQ(tool("save saves/a.sav --set scene=99").status, 2);
+    EXPECT_EQ(tool("save saves/none.sav").status, 1);
+}
+
+TEST(Tool, MakeDemoRefusesAFolderItDidNotMake) {
+    ScratchDir dir;
+    write_file("mine/notes.txt", "mine");
+    write_file("mine/gfx/up.bmp", "a picture of mine");
+    ToolRun refused = tool("make-demo mine");
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(read_back("mine/gfx/up.bmp"), bytes_of("a picture of mine"));
+    EXPECT_EQ(read_back("mine/notes.txt"), bytes_of("mine"));
+    EXPECT_FALSE(std::filesystem::exists("mine/saves"));
+    EXPECT_EQ(tool("make-demo --draft mine").status, 2);
+    EXPECT_EQ(tool("make-demo").status, 2);
+    EXPECT_EQ(tool("make-demo a b").status, 2);
 }

@@ -21,6 +21,21 @@ const std::vector<uint8_t>* DemoOutput::find(const std::string& path) const {
     return it == files_.end() ? nullptr : &it->second;
 }
 
+std::vector<std::string>
+DemoOutput::top_level_names(const std::vector<std::string>& archived) const {
+    std::vector<std::string> names;
+    for (const auto& [path, bytes] : files_) {
+        const size_t slash = path.find('/');
+        const std::string top = path.substr(0, slash);
+        const bool packed = slash != std::string::npos &&
+                            std::find(archived.begin(), archived.end(), top) != archived.end();
+        names.push_back(packed ? top + ".res" : top);
+    }
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    return names;
+}
+
 bool DemoOutput::write(const std::string& root, const std::vector<std::string>& archived,
                        std::string& error) const {
     std::map<std::string, std::vector<ArchiveFile>> archives;

@@ -21,6 +21,10 @@ public:
     bool write(const std::string& root, const std::vector<std::string>& archived,
                std::string& error) const;
 
+    // The names `write` leaves directly below `root`: loose files and folders, and "NAME.res"
+    // for each archived folder. Sorted, without repeats.
+    std::vector<std::string> top_level_names(const std::vector<std::string>& archived) const;
+
 private:
     std::map<std::string, std::vector<uint8_t>> files_; // sorted by path: a stable order
 };

@@ -281,8 +281,9 @@ HeroAnimation tovi_animation() {
         {8, 0, 38, Motion::walk, 8},
         {20, 126, 236, Motion::pick_up},
         {21, 237, 311, Motion::use},
-        // A timed action of the scene code plays 312..458 as one take; state 22 is its end.
-        {22, 312, 458, Motion::take},
+        // A timed action of the scene code plays 312..458 as one take; state 22 plays its end
+        // from 323.
+        {-1, 312, 458, Motion::take},
         {1, 459, 533, Motion::fidget_look},
         {2, 534, 672, Motion::fidget_scratch},
         {3, 673, 747, Motion::fidget_stretch},

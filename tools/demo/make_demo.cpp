@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 #include <set>
+#include <span>
 
 #include "platform/files.h"
 #include "tools/demo/films.h"
@@ -57,16 +58,72 @@ bool generate_demo(const DemoOptions& options, DemoOutput& out, std::string& err
     return make_films(out, sources, error);
 }
 
-bool write_demo(const DemoOutput& out, const std::string& dir, std::string& error) {
+namespace {
+
+bool safe_marker_name(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name != "saves" &&
+           name != k_demo_marker && name.find_first_of("/\\") == std::string::npos;
+}
+
+bool write_marker(const fs::path& root, const std::vector<std::string>& names) {
+    std::string text = "# Written by vantor-tool make-demo; its next run replaces these:\n";
+    for (const std::string& name : names) text += name + "\n";
+    return file_write_atomic((root / k_demo_marker).string(),
+                             std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+}
+
+} // namespace
+
+bool demo_folder_is_ours(const std::string& dir) {
     std::error_code ec;
-    fs::create_directories(fs::path(dir) / "saves", ec);
+    const fs::path root(dir);
+    if (!fs::exists(root, ec)) return true;
+    if (!fs::is_directory(root, ec)) return false;
+    if (fs::is_regular_file(root / k_demo_marker, ec)) return true;
+    return fs::is_empty(root, ec) && !ec;
+}
+
+std::vector<std::string> read_demo_marker(const std::string& dir) {
+    std::vector<uint8_t> bytes;
+    std::vector<std::string> names;
+    if (!file_read_all((fs::path(dir) / k_demo_marker).string(), bytes)) return names;
+    std::string line;
+    for (size_t i = 0; i <= bytes.size(); ++i) {
+        if (i < bytes.size() && bytes[i] != '\n') {
+            line += static_cast<char>(bytes[i]);
+            continue;
+        }
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.starts_with('#') && safe_marker_name(line)) names.push_back(line);
+        line.clear();
+    }
+    return names;
+}
+
+bool write_demo(const DemoOutput& out, const std::string& dir, std::string& error) {
+    const fs::path root(dir);
+    std::error_code ec;
+    fs::create_directories(root / "saves", ec);
     if (ec) {
         error = "cannot create " + dir + ": " + ec.message();
         return false;
     }
-    // What an earlier run made goes first, so that no stale file survives a change of content.
-    for (const char* owned : {"avis", "data", "gfx", "models", "music", "sound", "textures",
-                              "data.res", "sound.res", "tovi.ttf"})
-        fs::remove_all(fs::path(dir) / owned, ec);
-    return out.write(dir, k_archived_folders, error);
+    const std::vector<std::string> names = out.top_level_names(k_archived_folders);
+    std::vector<std::string> replaced = read_demo_marker(dir);
+    replaced.insert(replaced.end(), names.begin(), names.end());
+    std::sort(replaced.begin(), replaced.end());
+    replaced.erase(std::unique(replaced.begin(), replaced.end()), replaced.end());
+    // The marker names both runs' files before anything goes, so that a run stopped half-way
+    // still leaves the next one knowing what to remove.
+    if (!write_marker(root, replaced)) {
+        error = "cannot write " + (root / k_demo_marker).string();
+        return false;
+    }
+    for (const std::string& name : replaced) fs::remove_all(root / name, ec);
+    if (!out.write(dir, k_archived_folders, error)) return false;
+    if (!write_marker(root, names)) {
+        error = "cannot write " + (root / k_demo_marker).string();
+        return false;
+    }
+    return true;
 }

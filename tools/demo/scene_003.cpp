@@ -220,4 +220,4 @@ void build(const SceneView& view, SceneBuilder& b, DemoScene& scene) {
 
 } // namespace
 
-const SceneRecipe k_scene_003 = {3, describe, build};
+const SceneRecipe k_recipe_003 = {3, describe, build};

@@ -374,4 +374,4 @@ void build(const SceneView&, SceneBuilder& b, DemoScene&) {
 
 } // namespace
 
-const SceneRecipe k_scene_004 = {4, describe, build};
+const SceneRecipe k_recipe_004 = {4, describe, build};

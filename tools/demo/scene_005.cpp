@@ -170,4 +170,4 @@ void build(const SceneView& view, SceneBuilder& b, DemoScene& scene) {
 
 } // namespace
 
-const SceneRecipe k_scene_005 = {5, describe, build};
+const SceneRecipe k_recipe_005 = {5, describe, build};

@@ -166,4 +166,4 @@ void build(const SceneView& view, SceneBuilder& b, DemoScene& scene) {
 
 } // namespace
 
-const SceneRecipe k_scene_006 = {6, describe, build};
+const SceneRecipe k_recipe_006 = {6, describe, build};

@@ -215,4 +215,4 @@ void build(const SceneView&, SceneBuilder& b, DemoScene&) {
 
 } // namespace
 
-const SceneRecipe k_scene_086 = {86, describe, build};
+const SceneRecipe k_recipe_086 = {86, describe, build};

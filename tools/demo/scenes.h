@@ -5,11 +5,11 @@
 
 #include "tools/demo/demo_scene.h"
 
-extern const SceneRecipe k_scene_003;
-extern const SceneRecipe k_scene_004;
-extern const SceneRecipe k_scene_005;
-extern const SceneRecipe k_scene_006;
-extern const SceneRecipe k_scene_086;
+extern const SceneRecipe k_recipe_003;
+extern const SceneRecipe k_recipe_004;
+extern const SceneRecipe k_recipe_005;
+extern const SceneRecipe k_recipe_006;
+extern const SceneRecipe k_recipe_086;
 
 // Every scene of the demo, in scene-number order.
 const std::vector<const SceneRecipe*>& demo_scenes();

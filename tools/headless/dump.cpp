@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/game.h"
+#include "platform/codepage.h"
 #include "platform/mixer.h"
 #include "tools/common/json_math.h"
 
@@ -126,6 +127,12 @@ void dump_frame(const Game& game, Json& j) {
     j["closeup_active"] = f.closeup_active;
     j["strip_signal"] = f.strip_signal;
     j["toolbar_open"] = game.toolbar.toolbar_open;
+    j["current_tool"] = game.toolbar.current_tool;
+    j["toolbar_scroll"] = game.toolbar.toolbar_scroll;
+    j["glow_colour"] = game.toolbar.glow_colour;
+    j["save_name"] = cp1251_to_utf8(game.saves.save_name);
+    j["save_name_entry"] = game.saves.name_entry;
+    j["preview_valid"] = game.saves.preview_valid;
 }
 
 void dump_cursor_and_texts(const Game& game, Json& j) {

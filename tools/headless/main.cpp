@@ -127,7 +127,8 @@ int main(int argc, char** argv) {
     }
     Runner runner(game, std::move(script), options);
     runner.attach();
-    const int code = program == "setup" ? setup_main(game) : app_main(game);
+    const int code =
+        program == "setup" ? setup_main(game.config, game.app.clean_exit_written) : app_main(game);
     runner.finish(code);
     std::printf("vantor-headless: %s returned %d after %llu passes, clock %u ms\n", program.c_str(),
                 code, static_cast<unsigned long long>(game.app.passes),

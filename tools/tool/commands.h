@@ -16,4 +16,5 @@ int run_zbf_command(const std::vector<std::string>& args);
 int run_msk_command(const std::vector<std::string>& args);
 int run_model_command(const std::vector<std::string>& args);
 int run_table_command(const std::vector<std::string>& args);
+int run_save_command(const std::vector<std::string>& args);
 int run_film_command(const std::vector<std::string>& args);

@@ -12,8 +12,9 @@ const char* k_usage =
     "usage: vantor-tool COMMAND ...\n"
     "  config show FILE                 the settings file as JSON\n"
     "  config set FILE FIELD=VALUE ...  change settings (the file is created when missing)\n"
-    "  make-demo [--draft] OUTDIR       build the demo game data into OUTDIR (--draft: cheaper "
-    "pictures)\n"
+    "  make-demo [--draft] [--force] OUTDIR\n"
+    "                                   build the demo game data into OUTDIR (--draft: cheaper\n"
+    "                                   pictures; --force: into a folder it did not make)\n"
     "  res list ARCHIVE                 the entries of an archive\n"
     "  res pack ARCHIVE DIR             pack every file below DIR into ARCHIVE\n"
     "  cat PATH                         an asset's bytes as the game opens it\n"
@@ -27,6 +28,8 @@ const char* k_usage =
     "  model FILE [--normal-scale S] [--software]\n"
     "                                   an animated model as loaded\n"
     "  table FILE N                     line N of a text table\n"
+    "  save FILE [--thumbnail OUT.png]  a saved game as JSON (and its thumbnail as PNG)\n"
+    "  save FILE --set FIELD=VALUE ...  change a save's story words (save --help lists them)\n"
     "  film PATH [--frame N --png OUT [--bpp 32|16|15]]\n"
     "                                   a film as the game decodes it, and one of its frames\n";
 
@@ -51,6 +54,7 @@ int main(int argc, char** argv) {
     if (command == "msk") return run_msk_command(args);
     if (command == "model") return run_model_command(args);
     if (command == "table") return run_table_command(args);
+    if (command == "save") return run_save_command(args);
     if (command == "film") return run_film_command(args);
     std::fprintf(stderr, "vantor-tool: unknown command %s\n%s", command.c_str(), k_usage);
     return 2;
