@@ -7,6 +7,7 @@
 #include "app/game_frame.h"
 #include "app/menu.h"
 #include "app/options_dialog.h"
+#include "app/video_playback.h"
 #include "platform/text.h"
 #include "scenes/scene_change.h"
 
@@ -162,11 +163,18 @@ int app_main(Game& game) {
 
     font_close(app.ui_font);
     app.ui_font = font_open("tovi.ttf", k_ui_font_height);
+    game.menu.INTRO = 1;
     app.music_track = 11;
     run_music_step(game);
+    game.menu.PINTRO = 0;
     if (app.start_scene >= 0) {
+        // The warp passes the start-up films by: the menu, when it opens, is the main menu.
+        game.menu.INTRO = 0;
+        game.menu.PINTRO = 3;
         app.menu_mode = 0;
         start_game_in_scene(game, app.start_scene, app.start_hero);
+    } else {
+        play_video(game, "avis/intro.bik");
     }
 
     for (;;) {

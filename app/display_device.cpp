@@ -349,6 +349,9 @@ void release_display(Game& game) {
     dev.back_buffer = nullptr;
     dev.primary_surface.reset();
     dev.device.reset();
+    // A film still playing goes before the surfaces and the sound device it uses.
+    game.video.handle.reset();
+    game.video.video_surface.reset();
     stop_music(game.music);
     dev.sprite_vertex_buffer.reset();
     dev.point_vertex_buffer.reset();

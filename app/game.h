@@ -15,6 +15,7 @@
 #include "app/toolbar.h"
 #include "audio/music.h"
 #include "audio/sound.h"
+#include "audio/video.h"
 #include "render/actor.h"
 #include "render/effects.h"
 #include "render/hot_air.h"
@@ -49,12 +50,13 @@ struct Game {
     TextState text;
     SoundState sound;
     MusicState music;
+    VideoState video;
+    MenuState menu;
     ActorState actors; // the 16 character slots and what their update shares
     FrameState frame;
     CursorState cursor;
     ToolbarState toolbar;
     SaveState saves;
-    MenuState menu;
     InterfaceAssets ui;
     SceneRecords records;
     SceneLogicState logic;

@@ -3,6 +3,7 @@
 #include "app/game.h"
 #include "app/game_effects.h"
 #include "app/game_render.h"
+#include "app/video_playback.h"
 #include "render/shadows.h"
 #include "resources/picture.h"
 #include "scenes/puzzle.h"
@@ -122,8 +123,8 @@ void run_mode_step(Game& game) {
     case 1:
         if (puzzle_step(game)) game.app.Minigame = 0;
         break;
-    default: // a video plays; video playback ends the mode
-        game.app.Minigame = 0;
+    default:
+        video_step(game);
         break;
     }
     left_click_edge(game);

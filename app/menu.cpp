@@ -3,10 +3,39 @@
 #include "app/game.h"
 #include "app/game_frame.h"
 #include "app/interface_assets.h"
+#include "app/video_playback.h"
 #include "resources/picture.h"
 #include "scenes/scene_change.h"
 
 namespace {
+
+constexpr int k_main_menu = 3, k_menu_after_credits = 6;
+
+// One step of the start-up and credits sequence: the next film, or the music once the films
+// are over. A film that cannot play ends at once, so the sequence moves on at the next pass.
+void advance_sequence(Game& game) {
+    MenuState& m = game.menu;
+    const int32_t step = m.PINTRO++;
+    m.INTRO = 1;
+    switch (step) {
+    case 0:
+        play_video(game, "avis/velmor.bik");
+        break;
+    case 1:
+        play_video(game, "avis/start.bik");
+        break;
+    case 4:
+        play_video(game, "avis/credits.bik");
+        break;
+    case 2:
+    case 5:
+        if (game.config.video_enabled) run_music_step(game);
+        m.INTRO = 0;
+        break;
+    default:
+        break;
+    }
+}
 
 // After a display loss in the menu: every surface usable again with its picture, and the game's
 // copies of the scene put back, so that resuming shows the scene.
@@ -47,9 +76,15 @@ void run_menu_frame(Game& game) {
     if (!read_mouse(game)) return;
     if ((game.input.mouse_buttons[0] & 0x80) == 0) game.frame.LeftKey = 0;
     set_gamma(game, game.config.gamma_level);
-    if (copy_menu_picture(game)) draw_menu_page(game);
+    MenuState& m = game.menu;
+    if (game.app.Minigame == 2 && m.INTRO)
+        video_step(game);
+    else if (m.PINTRO != k_main_menu && m.PINTRO != k_menu_after_credits)
+        advance_sequence(game);
+    else if (copy_menu_picture(game))
+        draw_menu_page(game);
     flip_frame(game);
-    pace_pass(start, 35);
+    pace_pass(start, game.app.Minigame == 2 ? 10 : 35);
     menu_page_clicks(game);
 }
 

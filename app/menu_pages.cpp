@@ -7,6 +7,7 @@
 #include "app/menu.h"
 #include "app/menu_items.h"
 #include "app/save_load.h"
+#include "app/video_playback.h"
 #include "audio/music.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -224,6 +225,7 @@ void press_item(Game& game) {
         back_to_main_page(game);
         break;
     case k_exit_item:
+        stop_video(game);
         game.app.quit_requested = 1;
         break;
     case k_save_item:

@@ -19,6 +19,7 @@
 #include "resources/wav.h"
 #include "resources/zbf.h"
 #include "tests/support/bmp_fixture.h"
+#include "tools/common/film_writer.h"
 
 namespace fs = std::filesystem;
 
@@ -213,6 +214,38 @@ void saves() {
     seed("fuzz_save", "older", older);
 }
 
+// Small films: each codec the demo may use, with and without sound, and a raw one.
+void films() {
+    struct Kind {
+        const char* name;
+        FilmCodec codec;
+        bool sound;
+    } kinds[] = {{"h264_sound", FilmCodec::h264, true},
+                 {"mpeg4_sound", FilmCodec::mpeg4, true},
+                 {"mpeg4_silent", FilmCodec::mpeg4, false}};
+    for (const Kind& k : kinds) {
+        FilmOptions o;
+        o.width = 32;
+        o.height = 24;
+        o.frames = 6;
+        o.codec = k.codec;
+        o.keyframe_interval = 3;
+        const auto paint = [](int n, RgbPicture& p) {
+            for (size_t i = 0; i < p.rgb.size(); ++i)
+                p.rgb[i] = static_cast<uint8_t>(i * 3 + n * 40);
+        };
+        std::vector<int16_t> sound;
+        if (k.sound)
+            for (int i = 0; i < 6 * 1764; ++i)
+                sound.insert(sound.end(), {int16_t(i * 97), int16_t(-i * 31)});
+        std::vector<uint8_t> bytes;
+        std::string error;
+        if (write_film(o, paint, sound, bytes, error)) seed("fuzz_video_decoder", k.name, bytes);
+    }
+    const std::string raw = "YUV4MPEG2 W4 H2 F25:1 C420jpeg\nFRAME\n" + std::string(12, 'x');
+    seed("fuzz_video_decoder", "raw", {raw.begin(), raw.end()});
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -229,5 +262,6 @@ int main(int argc, char** argv) {
     archived_tiff();
     sounds();
     saves();
+    films();
     return 0;
 }

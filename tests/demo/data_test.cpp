@@ -13,8 +13,10 @@
 #include "resources/spoken_lines.h"
 #include "resources/text_table.h"
 #include "resources/wav.h"
+#include "tools/demo/films.h"
 #include "tools/demo/make_demo.h"
 #include "tools/demo/models.h"
+#include "tools/demo/scenes.h"
 
 namespace {
 
@@ -23,6 +25,7 @@ DemoOutput generated(bool pictures, bool sounds_and_texts) {
     DemoOptions o;
     o.scenes = {-1};
     o.voices = false;
+    o.films = false;
     o.models = false;
     o.pictures = pictures;
     o.sounds = o.texts = sounds_and_texts;
@@ -117,7 +120,7 @@ TEST(DemoData, TwoRunsGiveTheSameBytes) {
     DemoOptions options;
     options.scenes = {6};
     options.quality.shading = false;
-    options.models = options.pictures = options.voices = false;
+    options.models = options.pictures = options.voices = options.films = false;
     DemoOutput a, b;
     std::string error;
     ASSERT_TRUE(generate_demo(options, a, error)) << error;
@@ -129,6 +132,35 @@ TEST(DemoData, TwoRunsGiveTheSameBytes) {
         ASSERT_NE(other, nullptr) << path;
         EXPECT_TRUE(*other == bytes) << path;
     }
+}
+
+TEST(DemoData, AFilmStagedInASceneGivesTheSameBytesOnOneThreadAndOnTwo) {
+    // The clearing at the draft's quality, and the film of a hero walking in it.
+    SceneQuality quality;
+    quality.aa = 1;
+    quality.shadow_rays = 1;
+    quality.ao_rays = 0;
+    const SceneRecipe* recipe = nullptr;
+    for (const SceneRecipe* r : demo_scenes())
+        if (r->number == 4) recipe = r;
+    ASSERT_NE(recipe, nullptr);
+    DemoOutput scene_files;
+    const GeneratedScene clearing = generate_scene(*recipe, quality, scene_files);
+    std::vector<uint8_t> films[2];
+    for (int threads : {2, 1}) {
+        FilmSources sources;
+        sources.font = DemoOptions{}.font;
+        sources.scenes[4] = &clearing;
+        sources.quality = {1, 0, threads};
+        sources.only = {"avis/tostart.bik"};
+        DemoOutput made;
+        std::string error;
+        ASSERT_TRUE(make_films(made, sources, error)) << error;
+        ASSERT_NE(made.find("avis/tostart.bik"), nullptr);
+        films[threads - 1] = *made.find("avis/tostart.bik");
+    }
+    EXPECT_GT(films[0].size(), 10000u);
+    EXPECT_TRUE(films[0] == films[1]);
 }
 
 TEST(DemoData, ARunReplacesWhatTheLastRunWroteAndNothingElse) {

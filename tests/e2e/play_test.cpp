@@ -227,6 +227,7 @@ TEST_F(Play, TheMenuWithTheMouse) {
         fs::copy_file(dir / "saves/quick.sav", dir / ("saves/g" + std::to_string(k) + ".sav"));
     GameConfig config;
     config.true_colour = 1;
+    config.video_enabled = 0; // straight to the main menu
     write_settings(config);
     expect_ok("play_menu.script", "");
     EXPECT_EQ(fs::file_size(dir / "saves/ABCDEFG.sav"), 369744u);
@@ -239,6 +240,7 @@ TEST_F(Play, MenuScreensOnBothPaths) {
         config.true_colour = 1;
         config.smoothing = 1;
         config.effects_volume = 2;
+        config.video_enabled = 0;
         const bool device = path == std::string("device");
         config.hardware_acceleration = device ? 1 : 0; // so the software path keeps 32 bits
         write_settings(config);

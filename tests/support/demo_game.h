@@ -16,6 +16,7 @@ struct DemoGameOptions {
     bool stencil = false;
     int32_t stencil_shadows = 0;
     int32_t smoothing = 0;
+    bool true_colour = true; // else the display runs at 16 bits
 };
 
 // Null when the game could not start (no display, no data).
@@ -25,7 +26,7 @@ inline std::unique_ptr<Game> start_demo_game(const DemoGameOptions& o, int scene
     auto game = std::make_unique<Game>();
     Game& g = *game;
     g.config.hardware_acceleration = o.hardware ? 1 : 0;
-    g.config.true_colour = 1;
+    g.config.true_colour = o.true_colour ? 1 : 0;
     g.config.stencil_shadows = o.stencil_shadows;
     g.config.smoothing = o.smoothing;
     create_window(g, 1);

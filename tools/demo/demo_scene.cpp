@@ -227,6 +227,7 @@ GeneratedScene generate_scene(const SceneRecipe& recipe, const SceneQuality& qua
     options.threads = quality.threads;
     builder.env.exposure = g.scene.exposure;
     g.background = render_scene(background, builder.materials, g.view.trace, builder.env, options);
+    g.env = builder.env;
 
     std::vector<Shape> obstacles;
     for (const Shape& s : collect_obstacles(background, builder.walk_obstacles)) {

@@ -110,6 +110,7 @@ struct GeneratedScene {
     SceneView view;
     Tracer tracer;           // the background's geometry (without the objects)
     RenderResult background; // with pixel information; shaded when the quality asks for it
+    Environment env;         // its light
     std::vector<uint8_t> walk_map;
     // Per object: the pixels it covers in a picture with it present (x0, y0, x1, y1,
     // exclusive; empty when it is not seen), and its picture's size.

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
+#include <set>
 #include <span>
 
 #include "platform/files.h"
+#include "tools/demo/films.h"
 #include "tools/demo/interface_pictures.h"
 #include "tools/demo/menu_pictures.h"
 #include "tools/demo/models.h"
@@ -21,6 +24,8 @@ namespace {
 // not read.
 constexpr size_t k_font_file_max = 64u << 20;
 constexpr size_t k_marker_file_max = 1u << 20;
+// The scenes the films are staged in: the hut, the clearing and the chapel.
+const std::set<int> k_film_stages = {3, 4, 6};
 
 } // namespace
 
@@ -42,13 +47,23 @@ bool generate_demo(const DemoOptions& options, DemoOutput& out, std::string& err
     if (options.music) make_music(out);
     if (options.texts) make_text_tables(out);
     if (options.voices && !make_voices(out, error)) return false;
+    // The scenes the films take their stages from are kept until the films are made.
+    std::map<int, GeneratedScene> stages;
     for (const SceneRecipe* recipe : demo_scenes()) {
         if (!options.scenes.empty() && std::find(options.scenes.begin(), options.scenes.end(),
                                                  recipe->number) == options.scenes.end())
             continue;
-        generate_scene(*recipe, options.quality, out);
+        GeneratedScene g = generate_scene(*recipe, options.quality, out);
+        if (options.films && k_film_stages.count(recipe->number))
+            stages.emplace(recipe->number, std::move(g));
     }
-    return true;
+    if (!options.films) return true;
+    FilmSources sources;
+    sources.font = options.font;
+    for (const auto& [number, g] : stages) sources.scenes[number] = &g;
+    sources.quality = {options.quality.shadow_rays, options.quality.ao_rays / 2,
+                       options.quality.threads};
+    return make_films(out, sources, error);
 }
 
 namespace {

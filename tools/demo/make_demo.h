@@ -11,6 +11,7 @@ struct DemoOptions {
     std::vector<int> scenes; // scene numbers to make; empty: all
     SceneQuality quality;
     bool models = true, pictures = true, sounds = true, texts = true, voices = true, music = true;
+    bool films = true;
     std::string font = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 };
 

@@ -219,6 +219,22 @@ void dump_sound(const Game& game, Json& j) {
     j["music_position_ms"] = music_position(m) * 1000 / k_mixer_rate;
 }
 
+// The start-up sequence and the film that plays.
+void dump_video(const Game& game, Json& j) {
+    j["PINTRO"] = game.menu.PINTRO;
+    j["INTRO"] = game.menu.INTRO;
+    const VideoState& v = game.video;
+    Json video = Json::object();
+    video["open"] = v.handle != nullptr;
+    video["path"] = v.path;
+    video["width"] = v.handle ? video_width(*v.handle) : 0;
+    video["height"] = v.handle ? video_height(*v.handle) : 0;
+    video["frame_count"] = v.handle ? int64_t(video_frame_count(*v.handle)) : 0;
+    video["current_frame"] = v.handle ? int64_t(video_current_frame(*v.handle)) : 0;
+    video["surface"] = v.video_surface != nullptr;
+    j["video"] = std::move(video);
+}
+
 Json dump_exits(const SceneRecords& r) {
     Json a = Json::array();
     for (const ExitZone& e : r.exits) {
@@ -294,6 +310,7 @@ Json dump_game(const Game& game) {
     dump_frame(game, j);
     dump_cursor_and_texts(game, j);
     dump_sound(game, j);
+    dump_video(game, j);
     j["objects"] = dump_objects(game.records);
     j["exits"] = dump_exits(game.records);
     j["effects"] = dump_effects(game);

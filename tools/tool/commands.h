@@ -17,3 +17,4 @@ int run_msk_command(const std::vector<std::string>& args);
 int run_model_command(const std::vector<std::string>& args);
 int run_table_command(const std::vector<std::string>& args);
 int run_save_command(const std::vector<std::string>& args);
+int run_film_command(const std::vector<std::string>& args);

@@ -29,7 +29,9 @@ const char* k_usage =
     "                                   an animated model as loaded\n"
     "  table FILE N                     line N of a text table\n"
     "  save FILE [--thumbnail OUT.png]  a saved game as JSON (and its thumbnail as PNG)\n"
-    "  save FILE --set FIELD=VALUE ...  change a save's story words (save --help lists them)\n";
+    "  save FILE --set FIELD=VALUE ...  change a save's story words (save --help lists them)\n"
+    "  film PATH [--frame N --png OUT [--bpp 32|16|15]]\n"
+    "                                   a film as the game decodes it, and one of its frames\n";
 
 } // namespace
 
@@ -53,6 +55,7 @@ int main(int argc, char** argv) {
     if (command == "model") return run_model_command(args);
     if (command == "table") return run_table_command(args);
     if (command == "save") return run_save_command(args);
+    if (command == "film") return run_film_command(args);
     std::fprintf(stderr, "vantor-tool: unknown command %s\n%s", command.c_str(), k_usage);
     return 2;
 }
