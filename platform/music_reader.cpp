@@ -1,7 +1,5 @@
 #include "platform/music_reader.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -15,12 +13,11 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
-#include "platform/files.h"
+#include "platform/media_input.h"
 #include "platform/mixer.h"
 
 namespace {
 
-constexpr int k_io_buffer_bytes = 32 * 1024;
 constexpr int k_min_rate = 1000, k_max_rate = 384000;
 constexpr int k_max_channels = 8;
 // A decoded frame larger than this is damage, not music.
@@ -28,47 +25,6 @@ constexpr int k_max_frame_out = 1 << 20;
 // Steps of the decoder (packets read, frames taken) without any sound coming out, after which
 // the file counts as ended: a damaged file never keeps a read going.
 constexpr int k_max_idle_steps = 100000;
-
-// Where the bytes come from: a file or a block of memory.
-struct Source {
-    FILE* file = nullptr;
-    std::span<const uint8_t> memory;
-    int64_t size = 0;
-    int64_t position = 0; // memory only
-};
-
-int read_source(void* opaque, uint8_t* buf, int size) {
-    Source& s = *static_cast<Source*>(opaque);
-    if (size <= 0) return AVERROR_EOF;
-    size_t n = 0;
-    if (s.file) {
-        n = std::fread(buf, 1, size_t(size), s.file);
-    } else if (s.position < s.size) {
-        n = size_t(std::min<int64_t>(size, s.size - s.position));
-        std::memcpy(buf, s.memory.data() + s.position, n);
-        s.position += int64_t(n);
-    }
-    return n == 0 ? AVERROR_EOF : int(n);
-}
-
-int64_t seek_source(void* opaque, int64_t offset, int whence) {
-    Source& s = *static_cast<Source*>(opaque);
-    whence &= ~AVSEEK_FORCE;
-    if (whence == AVSEEK_SIZE) return s.size;
-    int64_t base = 0;
-    if (whence == SEEK_CUR)
-        base = s.file ? int64_t(ftello(s.file)) : s.position;
-    else if (whence == SEEK_END)
-        base = s.size;
-    else if (whence != SEEK_SET)
-        return -1;
-    if (offset > INT64_MAX - base) return -1;
-    const int64_t target = base + offset;
-    if (target < 0) return -1;
-    if (s.file) return fseeko(s.file, off_t(target), SEEK_SET) == 0 ? target : -1;
-    s.position = target;
-    return target;
-}
 
 bool rate_ok(int rate) {
     return rate >= k_min_rate && rate <= k_max_rate;
@@ -81,7 +37,7 @@ bool channels_ok(int channels) {
 } // namespace
 
 struct MusicReader {
-    Source source;
+    MediaSource source;
     AVIOContext* io = nullptr;
     AVFormatContext* format = nullptr;
     AVCodecContext* codec = nullptr;
@@ -108,9 +64,7 @@ void close_decoder(MusicReader& r) {
     av_packet_free(&r.packet);
     swr_free(&r.swr);
     avcodec_free_context(&r.codec);
-    avformat_close_input(&r.format);
-    if (r.io) av_freep(&r.io->buffer);
-    avio_context_free(&r.io);
+    media_container_close(r.io, r.format);
     r.stream = -1;
 }
 
@@ -138,20 +92,7 @@ bool open_converter(MusicReader& r) {
 
 // Container, stream and decoder, reading the source from where it stands.
 bool open_decoder(MusicReader& r) {
-    auto* buffer = static_cast<uint8_t*>(av_malloc(k_io_buffer_bytes));
-    if (!buffer) return false;
-    r.io = avio_alloc_context(buffer, k_io_buffer_bytes, 0, &r.source, read_source, nullptr,
-                              seek_source);
-    if (!r.io) {
-        av_free(buffer);
-        return false;
-    }
-    r.format = avformat_alloc_context();
-    if (!r.format) return false;
-    r.format->pb = r.io;
-    r.format->flags |= AVFMT_FLAG_CUSTOM_IO;
-    if (avformat_open_input(&r.format, nullptr, nullptr, nullptr) < 0) return false;
-    if (avformat_find_stream_info(r.format, nullptr) < 0) return false;
+    if (!media_container_open(r.source, 0, r.io, r.format)) return false;
     const AVCodec* decoder = nullptr;
     r.stream = av_find_best_stream(r.format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
     if (r.stream < 0 || !decoder) return false;
@@ -233,13 +174,7 @@ bool decode_some(MusicReader& r) {
     return false;
 }
 
-MusicReaderPtr open_source(Source source) {
-    // A damaged file is the game's business, not something to print on the console.
-    static const bool quiet = [] {
-        av_log_set_level(AV_LOG_QUIET);
-        return true;
-    }();
-    (void)quiet;
+MusicReaderPtr open_source(MediaSource source) {
     MusicReaderPtr r(new MusicReader);
     r->source = source;
     if (!open_decoder(*r)) return nullptr;
@@ -250,7 +185,7 @@ MusicReaderPtr open_source(Source source) {
 
 MusicReader::~MusicReader() {
     close_decoder(*this);
-    if (source.file) std::fclose(source.file);
+    media_source_close(source);
 }
 
 void MusicReaderClose::operator()(MusicReader* reader) const {
@@ -258,24 +193,13 @@ void MusicReaderClose::operator()(MusicReader* reader) const {
 }
 
 MusicReaderPtr music_reader_open(std::string_view path) {
-    FILE* file = file_open(path, "rb");
-    if (!file) return nullptr;
-    struct stat st;
-    if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) {
-        std::fclose(file);
-        return nullptr;
-    }
-    Source s;
-    s.file = file;
-    s.size = int64_t(st.st_size);
+    MediaSource s;
+    if (!media_source_open_file(path, s)) return nullptr;
     return open_source(s); // the reader owns the file from here, also when opening fails
 }
 
 MusicReaderPtr music_reader_open_memory(std::span<const uint8_t> bytes) {
-    Source s;
-    s.memory = bytes;
-    s.size = int64_t(bytes.size());
-    return open_source(s);
+    return open_source(media_source_memory(bytes));
 }
 
 uint64_t music_reader_length(const MusicReader& reader) {
@@ -318,7 +242,7 @@ bool music_reader_rewind(MusicReader& r) {
     }
     // The container cannot seek: read it again from its first byte.
     close_decoder(r);
-    if (seek_source(&r.source, 0, SEEK_SET) == 0 && open_decoder(r)) return true;
+    if (media_source_seek(r.source, 0, SEEK_SET) == 0 && open_decoder(r)) return true;
     r.ended = true;
     return false;
 }

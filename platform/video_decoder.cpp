@@ -1,7 +1,5 @@
 #include "platform/video_decoder.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -18,12 +16,11 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include "platform/files.h"
+#include "platform/media_input.h"
 #include "platform/mixer.h"
 
 namespace {
 
-constexpr int k_io_buffer_bytes = 32 * 1024;
 // How much of a file the container probe may read: a film's headers are at its start, and a
 // damaged file should not be read whole before it is refused.
 constexpr int64_t k_probe_bytes = 1 << 20;
@@ -43,47 +40,6 @@ constexpr int k_min_sound_rate = 1000, k_max_sound_rate = 384000;
 // libavutil's time base of microseconds, as a C++ value (its macro is a C compound literal).
 constexpr AVRational k_microseconds{1, AV_TIME_BASE};
 constexpr int k_max_sound_channels = 8;
-
-// Where the bytes come from: a file or a block of memory.
-struct ByteSource {
-    FILE* file = nullptr;
-    std::span<const uint8_t> memory;
-    int64_t size = 0;
-    int64_t position = 0; // memory only
-};
-
-int read_bytes(void* opaque, uint8_t* buf, int size) {
-    ByteSource& s = *static_cast<ByteSource*>(opaque);
-    if (size <= 0) return AVERROR_EOF;
-    size_t n = 0;
-    if (s.file) {
-        n = std::fread(buf, 1, size_t(size), s.file);
-    } else if (s.position < s.size) {
-        n = size_t(std::min<int64_t>(size, s.size - s.position));
-        std::memcpy(buf, s.memory.data() + s.position, n);
-        s.position += int64_t(n);
-    }
-    return n == 0 ? AVERROR_EOF : int(n);
-}
-
-int64_t seek_bytes(void* opaque, int64_t offset, int whence) {
-    ByteSource& s = *static_cast<ByteSource*>(opaque);
-    whence &= ~AVSEEK_FORCE;
-    if (whence == AVSEEK_SIZE) return s.size;
-    int64_t base = 0;
-    if (whence == SEEK_CUR)
-        base = s.file ? int64_t(ftello(s.file)) : s.position;
-    else if (whence == SEEK_END)
-        base = s.size;
-    else if (whence != SEEK_SET)
-        return -1;
-    if (offset > INT64_MAX - base) return -1;
-    const int64_t target = base + offset;
-    if (target < 0) return -1;
-    if (s.file) return fseeko(s.file, off_t(target), SEEK_SET) == 0 ? target : -1;
-    s.position = target;
-    return target;
-}
 
 bool size_accepted(int width, int height) {
     return width >= 1 && height >= 1 && width <= k_video_max_side && height <= k_video_max_side &&
@@ -111,7 +67,7 @@ AVPixelFormat av_format_of(const PixelFormat& f) {
 } // namespace
 
 struct VideoDecoder {
-    ByteSource source;
+    MediaSource source;
     AVIOContext* io = nullptr;
     AVFormatContext* format = nullptr;
     AVCodecContext* video = nullptr;
@@ -153,21 +109,7 @@ void free_queue(VideoDecoder& d) {
 }
 
 bool open_container(VideoDecoder& d) {
-    auto* buffer = static_cast<uint8_t*>(av_malloc(k_io_buffer_bytes));
-    if (!buffer) return false;
-    d.io = avio_alloc_context(buffer, k_io_buffer_bytes, 0, &d.source, read_bytes, nullptr,
-                              seek_bytes);
-    if (!d.io) {
-        av_free(buffer);
-        return false;
-    }
-    d.format = avformat_alloc_context();
-    if (!d.format) return false;
-    d.format->pb = d.io;
-    d.format->flags |= AVFMT_FLAG_CUSTOM_IO;
-    d.format->probesize = k_probe_bytes;
-    if (avformat_open_input(&d.format, nullptr, nullptr, nullptr) < 0) return false;
-    return avformat_find_stream_info(d.format, nullptr) >= 0;
+    return media_container_open(d.source, k_probe_bytes, d.io, d.format);
 }
 
 AVCodecContext* open_codec(const AVStream& st, const AVCodec* codec) {
@@ -380,13 +322,7 @@ bool picture_usable(const AVFrame& f) {
     return f.format >= 0 && size_accepted(f.width, f.height) && f.data[0] != nullptr;
 }
 
-VideoDecoderPtr open_source(const ByteSource& source, Mixer* mixer, uint32_t now_ms) {
-    // A damaged film is the game's business, not something to print on the console.
-    static const bool quiet = [] {
-        av_log_set_level(AV_LOG_QUIET);
-        return true;
-    }();
-    (void)quiet;
+VideoDecoderPtr open_source(const MediaSource& source, Mixer* mixer, uint32_t now_ms) {
     VideoDecoderPtr d(new VideoDecoder);
     d->source = source;
     d->mixer = mixer;
@@ -422,10 +358,8 @@ VideoDecoder::~VideoDecoder() {
     av_packet_free(&packet);
     avcodec_free_context(&audio);
     avcodec_free_context(&video);
-    avformat_close_input(&format);
-    if (io) av_freep(&io->buffer);
-    avio_context_free(&io);
-    if (source.file) std::fclose(source.file);
+    media_container_close(io, format);
+    media_source_close(source);
 }
 
 void VideoDecoderClose::operator()(VideoDecoder* decoder) const {
@@ -433,24 +367,13 @@ void VideoDecoderClose::operator()(VideoDecoder* decoder) const {
 }
 
 VideoDecoderPtr video_open(std::string_view path, Mixer* mixer, uint32_t now_ms) {
-    FILE* file = file_open(path, "rb");
-    if (!file) return nullptr;
-    struct stat st;
-    if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) {
-        std::fclose(file);
-        return nullptr;
-    }
-    ByteSource s;
-    s.file = file; // the decoder owns the file from here, also when opening fails
-    s.size = int64_t(st.st_size);
-    return open_source(s, mixer, now_ms);
+    MediaSource s;
+    if (!media_source_open_file(path, s)) return nullptr;
+    return open_source(s, mixer, now_ms); // the decoder owns the file from here
 }
 
 VideoDecoderPtr video_open_memory(std::span<const uint8_t> bytes, Mixer* mixer, uint32_t now_ms) {
-    ByteSource s;
-    s.memory = bytes;
-    s.size = int64_t(bytes.size());
-    return open_source(s, mixer, now_ms);
+    return open_source(media_source_memory(bytes), mixer, now_ms);
 }
 
 int video_width(const VideoDecoder& d) {
