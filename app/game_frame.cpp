@@ -39,12 +39,7 @@ void recover_surfaces(Game& game) {
     if (hardware(game) && dev.scene_depth_surface && dev.spare_depth_surface)
         surface_copy(*dev.scene_depth_surface, 0, 0, *dev.spare_depth_surface, nullptr, false);
     reload_interface_assets(game);
-    SceneRecords& r = game.records;
-    for (AnimStrip& strip : r.strips)
-        if (strip.has_path) load_picture_surface(dev, strip.picture, strip.path);
-    for (size_t n = 0; n < r.objects.size(); ++n)
-        if (!r.object_paths[n].empty())
-            load_picture_surface(dev, r.objects[n].picture, r.object_paths[n]);
+    reload_scene_pictures(game);
 }
 
 // The scene picture with its strips and objects; false when a surface was lost.

@@ -44,12 +44,7 @@ void recover_menu_surfaces(Game& game) {
     display_restore_all_surfaces(dev.display);
     init_menu(game);
     reload_interface_assets(game);
-    SceneRecords& r = game.records;
-    for (AnimStrip& strip : r.strips)
-        if (strip.has_path) load_picture_surface(dev, strip.picture, strip.path);
-    for (size_t n = 0; n < r.objects.size(); ++n)
-        if (!r.object_paths[n].empty())
-            load_picture_surface(dev, r.objects[n].picture, r.object_paths[n]);
+    reload_scene_pictures(game);
     if (dev.background_copy && dev.background_pristine)
         surface_copy(*dev.background_copy, 0, 0, *dev.background_pristine, nullptr, false);
     if (game.config.hardware_acceleration && dev.scene_depth_surface && dev.spare_depth_surface)

@@ -124,6 +124,15 @@ void add_all_look_zones(SceneRecords& r) {
         add_look_zone(r, z.scene, z.x1, z.y1, z.x2, z.y2, z.text);
 }
 
+void reload_scene_pictures(Game& game) {
+    SceneRecords& r = game.records;
+    for (AnimStrip& strip : r.strips)
+        if (strip.has_path) load_picture_surface(game.display, strip.picture, strip.path);
+    for (size_t n = 0; n < r.objects.size(); ++n)
+        if (!r.object_paths[n].empty())
+            load_picture_surface(game.display, r.objects[n].picture, r.object_paths[n]);
+}
+
 bool load_object_picture(Game& game, int n, const char* path, int32_t x, int32_t y) {
     if (n < 0 || n >= k_object_count) return false;
     SceneObject& o = game.records.objects[size_t(n)];

@@ -90,6 +90,9 @@ void place_hotspot(Game& game, int n, int32_t x1, int32_t y1, int32_t x2, int32_
 // An enabled exit of the current scene with the exit cursor.
 void place_exit(Game& game, int n, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                 int32_t destination);
+// After the display lost its surfaces: every strip and object picture whose path is known, loaded
+// again.
+void reload_scene_pictures(Game& game);
 // Load strip k's picture (recording its path) and take its width from the picture; the scene
 // writes the rest of the record.
 bool load_strip_picture(Game& game, int k, const char* path);
